@@ -1,0 +1,20 @@
+// The command line of vorlane.
+#pragma once
+
+#include <string>
+
+namespace vorlane {
+
+struct options {
+    bool log = false;      // --log: write vorlane.log
+    bool help = false;     // --help
+    bool version = false;  // --version
+};
+
+// Parses argv. On a bad argument returns false and sets error to a line
+// that names it.
+bool parse_options(int argc, char** argv, options& out, std::string& error);
+
+extern const char* const usage_text;
+
+}  // namespace vorlane

@@ -1,0 +1,38 @@
+#!/bin/sh
+# Builds Vorlane and runs the show (./vorlane.sh [vorlane options]) or the
+# whole test suite (./vorlane.sh test). Installs the Debian packages it
+# needs first when they are missing.
+set -eu
+cd "$(dirname "$0")"
+
+# Build tools and libraries, the software OpenGL stack for headless runs,
+# and the fonts the show's text is drawn with.
+packages="cmake ninja-build g++ pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
+  libegl1 libegl-mesa0 libgl1-mesa-dri
+  fontconfig fonts-liberation fonts-dejavu-core"
+
+missing=""
+for package in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing="$missing $package"
+    fi
+done
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "vorlane.sh: missing Debian packages; install them with:" >&2
+        echo "  sudo apt-get update && sudo apt-get install -y$missing" >&2
+        exit 1
+    fi
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
+fi
+
+cmake --preset default >/dev/null
+cmake --build --preset default
+
+if [ "${1:-}" = "test" ]; then
+    exec ctest --preset default
+fi
+exec ./build/vorlane "$@"
