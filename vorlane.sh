@@ -11,7 +11,7 @@ packages="cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
   libegl1 libegl-mesa0 libgl1-mesa-dri
-  fontconfig fonts-liberation fonts-dejavu-core"
+  fontconfig fonts-liberation fonts-lato fonts-dejavu-core"
 
 missing=""
 for package in $packages; do
