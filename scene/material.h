@@ -1,0 +1,34 @@
+// How a mesh looks: its colour, its blending and up to two texture layers.
+#pragma once
+
+#include "driver/fatal.h"
+#include "engine/matrix.h"
+#include "platform/d3d_types.h"
+
+namespace vorlane {
+
+// One texture stage of a material.
+struct layer {
+    int texture = 0;                      // number in the engine's texture list
+    unsigned char alpha_from_texture = 0; // 1: alpha from the texture, else from the diffuse colour
+    int texgen = 0;                       // 1 camera-space position, 2 camera-space normal, else the vertex's u, v
+    matrix tex_matrix;                    // identity; used with texgen 1 and 2
+};
+
+struct material {
+    d3d_color_value colour = {1, 1, 1, 1};  // diffuse, ambient and specular
+    int blend = -1;                         // 1 alpha blending, 2 additive, else opaque
+    layer layers[2];                        // layer i on texture stage i
+    int no_layers = 0;
+
+    // The next free layer. A material has room for two; asking for a third
+    // is fatal rather than a write past the material.
+    layer* add_layer()
+    {
+        if (no_layers >= 2)
+            fatal("A material has only two layers");
+        return &layers[no_layers++];
+    }
+};
+
+}  // namespace vorlane
