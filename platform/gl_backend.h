@@ -1,0 +1,103 @@
+// What the device keeps on the OpenGL side: the context, the back buffer,
+// framebuffers per target, the generated programs with the uniform values
+// last sent to each, and a shadow of the OpenGL state to skip redundant
+// calls. Private to the device's sources.
+#pragma once
+
+#include "platform/device.h"
+#include "platform/fixed_function.h"
+
+#include <epoxy/gl.h>
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace vorlane {
+
+// Uniform values in groups; a group is sent when it differs from what the
+// program last received.
+struct transform_uniforms {
+    float world_view[16] = {};
+    float projection[16] = {};
+    float normal_matrix[9] = {};
+    float pixel[2] = {};
+    float texture_matrix[max_texture_stages][16] = {};
+};
+
+struct lighting_uniforms {
+    float material_diffuse[4] = {};
+    float material_ambient[3] = {};
+    float material_emissive[3] = {};
+    float global_ambient[3] = {};
+    int light_count = 0;
+    int light_type[max_lights] = {};
+    float light_position[max_lights][3] = {};
+    float light_direction[max_lights][3] = {};
+    float light_diffuse[max_lights][3] = {};
+    float light_ambient[max_lights][3] = {};
+    float light_attenuation[max_lights][4] = {};
+    float light_spot[max_lights][3] = {};
+};
+
+struct fog_uniforms {
+    float fog[3] = {};
+    float color[3] = {};
+};
+
+struct gl_program {
+    GLuint name = 0;
+    GLint world_view = -1, projection = -1, normal_matrix = -1, pixel = -1, texture_matrix = -1;
+    GLint material_diffuse = -1, material_ambient = -1, material_emissive = -1, global_ambient = -1;
+    GLint light_count = -1, light_type = -1, light_position = -1, light_direction = -1;
+    GLint light_diffuse = -1, light_ambient = -1, light_attenuation = -1, light_spot = -1;
+    GLint fog = -1, fog_color = -1;
+
+    bool sent = false;  // nothing sent yet
+    transform_uniforms transform;
+    lighting_uniforms lighting;
+    fog_uniforms fog_values;
+};
+
+struct gl_backend {
+    void* context = nullptr;  // SDL_GLContext
+    GLuint vao = 0;
+    device_surface back_buffer;
+    device_surface depth_buffer;
+    device_surface* target = nullptr;
+    device_surface* depth = nullptr;
+    std::map<std::pair<const device_surface*, const device_surface*>, GLuint> framebuffers;
+
+    std::unordered_map<program_key, gl_program, program_key_hash> programs;
+    std::map<std::uint32_t, GLuint> samplers;  // by min | mag << 8 | mip << 16
+
+    std::vector<std::unique_ptr<device_vertex_buffer>> vertex_buffers;
+    std::vector<std::unique_ptr<device_index_buffer>> index_buffers;
+    std::vector<std::unique_ptr<device_texture>> textures;
+    std::vector<std::unique_ptr<device_state_block>> state_blocks;
+
+    // Shadow of the OpenGL state; -1 is unknown.
+    GLint framebuffer = -1;
+    GLint viewport_width = -1, viewport_height = -1;
+    std::uint64_t generation = 0;  // releases seen by the bindings below
+    GLint program = -1;
+    GLint blend = -1, blend_src = -1, blend_dst = -1, blend_equation = -1;
+    GLint depth_test = -1, depth_mask = -1, depth_clamp = -1;
+    GLint cull = -1, cull_face = -1;
+    GLint unit_texture[max_texture_stages] = {-1, -1, -1, -1};
+    GLint unit_sampler[max_texture_stages] = {-1, -1, -1, -1};
+    GLint array_buffer = -1, element_buffer = -1;
+    std::uint32_t layout_fvf = 0, layout_stride = 0;
+    bool layout_valid = false;
+};
+
+// The framebuffer for the current target and depth surface, made once.
+GLuint framebuffer_for(gl_backend& gl, const device_surface* target, const device_surface* depth);
+void bind_framebuffer(gl_backend& gl, GLuint fb);
+// Binds the current target and depth surface with a viewport over the
+// whole target. False when the target's texture has been released.
+bool bind_target(gl_backend& gl);
+
+}  // namespace vorlane
