@@ -58,7 +58,7 @@ TEST(song_cues, every_cue_row_starts_a_drum_hit)
         for (int ch = 0; ch < x.channels; ++ch) {
             const test::xm_cell_read& cell = x.cell(pattern, c.row, ch);
             if (is_accent_channel(ch) && cell.note != 0) {
-                EXPECT_GE(cell.volume, 0x10 + 40) << "cue " << i;
+                EXPECT_GE(cell.volume, 0x10 + 32) << "cue " << i;
             }
         }
     }

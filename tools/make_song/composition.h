@@ -223,7 +223,7 @@ public:
         xm_cell& c = at(row, channel);
         c.note = static_cast<std::uint8_t>(note);
         c.instrument = static_cast<std::uint8_t>(instrument);
-        c.volume = static_cast<std::uint8_t>(volume > 0 ? 0x10 + std::min(volume, 64) : 0);
+        c.volume = static_cast<std::uint8_t>(volume > 0 ? volume_byte(volume) : 0);
         c.effect = static_cast<std::uint8_t>(effect);
         c.param = static_cast<std::uint8_t>(param);
     }
@@ -234,12 +234,17 @@ public:
         at(row, channel).param = static_cast<std::uint8_t>(param);
     }
 
-    void volume(int row, int channel, int volume)
-    {
-        at(row, channel).volume = static_cast<std::uint8_t>(0x10 + std::min(volume, 64));
-    }
+    void volume(int row, int channel, int volume) { at(row, channel).volume = volume_byte(volume); }
 
 private:
+    // Volumes are written on a mixing scale of 0 ... 64 and scaled down
+    // into the volume column, so that twenty channels at their loudest
+    // moments stay clear of the player's 16-bit ceiling.
+    static std::uint8_t volume_byte(int volume)
+    {
+        return static_cast<std::uint8_t>(0x10 + std::min(64, (volume * 13 + 8) / 16));
+    }
+
     xm_pattern& p_;
 };
 
@@ -295,7 +300,7 @@ inline void write_drums(pattern_writer& w, drum_style style)
             if (beat_row == 0)
                 w.note(row, kick_channel, kick_note, drums, 64);
             if (bar_row == 4 || bar_row == 12)
-                w.note(row, snare_channel, style == drum_style::heavy ? clap_note : snare_note, drums, 52);
+                w.note(row, snare_channel, snare_note, drums, style == drum_style::heavy ? 44 : 52);
             if (beat_row == 2)
                 w.note(row, hat_channel, open_hat_note, drums, 30);
             else
@@ -508,6 +513,24 @@ inline void write_accents(pattern_writer& w, const pattern_plan& plan, const std
     }
 }
 
+// Looped instruments hold their note until released. A pattern that has
+// nothing for such a channel releases whatever the pattern before it left
+// sounding there: patterns are reused, so this cannot be left to the
+// pattern that started the note.
+inline void release_idle_channels(pattern_writer& w)
+{
+    static constexpr int held[] = {bass_channel, first_pad_channel, first_pad_channel + 1, first_pad_channel + 2,
+                                   first_pad_channel + 3, lead_channel, echo_channel, riser_channel,
+                                   string_channel};
+    for (int channel : held) {
+        bool idle = true;
+        for (int row = 0; row < rows_per_pattern; ++row)
+            idle = idle && w.at(row, channel).note == 0;
+        if (idle)
+            w.note(0, channel, key_off, 0, 0);
+    }
+}
+
 inline std::vector<xm_pattern> make_patterns()
 {
     std::array<pattern_plan, pattern_count> plans = pattern_plans();
@@ -529,6 +552,7 @@ inline std::vector<xm_pattern> make_patterns()
         write_riser(w, plan.riser);
         write_melody(w, plan.melody);
         write_accents(w, plan, cues_of_pattern(i));
+        release_idle_channels(w);
     }
     return patterns;
 }

@@ -345,7 +345,9 @@ inline xm_instrument make_pad()
     s.volume = 40;
     tune(s, 64);
     ins.samples = {s};
-    ins.volume_envelope = {{0, 0}, {10, 44}, {24, 64}, {40, 54}, {80, 0}};
+    // Starts from a third of full so that a chord restarted at a pattern
+    // start swells rather than dips.
+    ins.volume_envelope = {{0, 22}, {8, 52}, {20, 64}, {40, 54}, {80, 0}};
     ins.volume_sustain = 3;
     ins.fadeout = 384;
     ins.vibrato_type = 0;
