@@ -124,7 +124,9 @@ inline std::vector<std::uint8_t> build_xm(const xm_module& m)
     for (int p = 0; p < pattern_count && p < int(m.patterns.size()); ++p) {
         const xm_pattern& pat = m.patterns[std::size_t(p)];
         std::vector<std::uint8_t> data;
-        for (const cell& c : pat.cells) {
+        for (cell c : pat.cells) {
+            if (c.note == note_key_off)
+                c.note = 97;  // as stored in the file
             std::uint8_t mask = 0x80;
             if (c.note) mask |= 1;
             if (c.instrument) mask |= 2;

@@ -252,7 +252,7 @@ TEST(xm_loader, broken_envelopes_are_made_safe)
     ins.vol.points = {{0, 200}, {10, 32}};
     ins.vol.type = 5;
     ins.vol.loop_start = 0;
-    ins.vol.loop_end = 9;  // beyond the points in use
+    ins.vol.loop_end = 12;  // beyond the stored points
     auto bytes = build_xm(m);
     // 13 points declared: beyond the twelve stored.
     std::size_t counts = 60 + 276 + 9 + 8 + 29 + 4 + 96 + 96;
