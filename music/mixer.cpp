@@ -110,8 +110,16 @@ u64 frames_to_boundary(u64 pos, u64 step, bool backward, u64 start, u64 end)
 bool ramp_setup(voice& v)
 {
     if (v.ramp_remaining != 0 && v.left_level == v.ramp_target_left &&
-        v.right_level == v.ramp_target_right)
+        v.right_level == v.ramp_target_right) {
+        // The ramped levels were rounded to the 0..255 scale when the last
+        // pass ended; aiming the steps from there at the targets over the
+        // frames left lands the ramp exactly on them (and a side that did
+        // not change keeps a step of 0).
+        float frames_left = float(v.ramp_remaining);
+        v.ramp_step_left = float(v.ramp_target_left - v.ramp_left) * (1.0f / 255.0f) / frames_left;
+        v.ramp_step_right = float(v.ramp_target_right - v.ramp_right) * (1.0f / 255.0f) / frames_left;
         return true;
+    }
     v.ramp_target_left = v.left_level;
     v.ramp_target_right = v.right_level;
     v.ramp_step_left = 0;
@@ -151,23 +159,23 @@ bool wrap_at_boundary(voice& v, u64& pos, const sample& smp)
         // end - e (less 2^-32, so the end itself is never played twice in a
         // row), and the same at the start. Whole back-and-forth cycles are
         // removed first, so a step longer than the loop needs no iteration.
-        if (pos >= end) {
+        // Decided by the direction, not by comparing: below a loop that
+        // starts at 0 the position has wrapped around 2^64.
+        if (v.direction != direction_backward) {
             u64 e = (pos - end) % (2 * length);
             if (e < length) {
                 pos = end - 1 - e;
                 v.direction = direction_backward;
             } else {
                 pos = start + (e - length);
-                v.direction = direction_forward;
             }
-        } else if (pos < start) {
+        } else {
             u64 d = (start - 1 - pos) % (2 * length);
             if (d < length) {
                 pos = start + d;
                 v.direction = direction_forward;
             } else {
                 pos = end - 1 - (d - length);
-                v.direction = direction_backward;
             }
         }
         return true;
