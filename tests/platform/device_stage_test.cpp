@@ -169,6 +169,30 @@ TEST_F(stage_test, missing_texture_under_modulate_squares_the_diffuse_colour)
     EXPECT_TRUE(near_rgb(centre(), 64, 255, 0));
 }
 
+TEST_F(stage_test, missing_texture_on_stage_one_adds_the_diffuse_colour_not_the_current)
+{
+    set_diffuse(0, 0.25f, 0, 1);
+    d.set_texture(0, solid_texture(0xFF800000));
+    stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE);
+    stage(1, D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_CURRENT);
+    d.set_texture(1, nullptr);
+    draw_full_quad();
+    EXPECT_TRUE(near_rgb(centre(), 128, 64, 0));
+}
+
+TEST_F(stage_test, each_stage_saturates_before_the_next)
+{
+    // Stage 0: 0.75 + 0.75 = 1.5, saturated to 1; stage 1 halves it.
+    set_diffuse(0.75f, 0.75f, 0.75f, 1);
+    d.set_texture(0, solid_texture(0xFFC0C0C0));
+    d.set_texture(1, solid_texture(0xFF808080));
+    stage(0, D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    stage(1, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT);
+    d.set_texture_stage_state(1, D3DTSS_TEXCOORDINDEX, 0);
+    draw_full_quad();
+    EXPECT_TRUE(near_rgb(centre(), 128, 128, 128));
+}
+
 TEST_F(stage_test, a_released_texture_samples_as_no_texture)
 {
     set_diffuse(0, 1, 0, 1);
