@@ -287,24 +287,24 @@ inline void write_drums(pattern_writer& w, drum_style style)
             break;
         case drum_style::groove:
             if (bar_row == 0 || bar_row == 8 || bar_row == 10)
-                w.note(row, kick_channel, kick_note, drums, bar_row == 10 ? 48 : 62);
+                w.note(row, kick_channel, kick_note, drums, bar_row == 10 ? 40 : 50);
             if (bar_row == 4 || bar_row == 12)
-                w.note(row, snare_channel, snare_note, drums, 50);
+                w.note(row, snare_channel, snare_note, drums, 40);
             if (row % 2 == 0)
-                w.note(row, hat_channel, closed_hat_note, drums, beat_row == 2 ? 40 : 26);
+                w.note(row, hat_channel, closed_hat_note, drums, beat_row == 2 ? 34 : 22);
             else if (bar_row == 7 || bar_row == 15)
                 w.note(row, hat_channel, closed_hat_note, drums, 18);
             break;
         case drum_style::drive:
         case drum_style::heavy:
             if (beat_row == 0)
-                w.note(row, kick_channel, kick_note, drums, 64);
+                w.note(row, kick_channel, kick_note, drums, 52);
             if (bar_row == 4 || bar_row == 12)
-                w.note(row, snare_channel, snare_note, drums, style == drum_style::heavy ? 44 : 52);
+                w.note(row, snare_channel, snare_note, drums, style == drum_style::heavy ? 36 : 42);
             if (beat_row == 2)
-                w.note(row, hat_channel, open_hat_note, drums, 30);
+                w.note(row, hat_channel, open_hat_note, drums, 26);
             else
-                w.note(row, hat_channel, closed_hat_note, drums, beat_row == 0 ? 34 : 22);
+                w.note(row, hat_channel, closed_hat_note, drums, beat_row == 0 ? 28 : 18);
             if (style == drum_style::drive && row % 2 == 1)
                 w.note(row, shaker_channel, closed_hat_note, drums, 14, fx_set_pan, 0xD0);
             break;

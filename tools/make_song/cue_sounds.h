@@ -21,12 +21,12 @@ struct accent_hit {
 inline std::vector<accent_hit> cue_hits(int value, int row)
 {
     switch (value) {
-    case 0: return {{3, kick_note, 60}, {4, clap_note, 52}};
-    case 1: return {{3, kick_note, 64}, {5, note_of(4, 3), 60}};   // kick and a low tom
-    case 2: return {{4, snare_note, 58}, {5, open_hat_note, 44}};
+    case 0: return {{3, kick_note, 64}, {4, clap_note, 60}};
+    case 1: return {{3, kick_note, 64}, {5, note_of(4, 3), 64}};   // kick and a low tom
+    case 2: return {{4, snare_note, 64}, {5, open_hat_note, 50}};
     case 3: return {{3, kick_note, 64}, {5, crash_note, 60}};
-    case 4: return {{5, note_of(2, 3) + row % 8, 56}};             // a tom that climbs in a roll
-    case 5: return {{3, clap_note, 60}};
+    case 4: return {{5, note_of(2, 3) + row % 8, 60}};             // a tom that climbs in a roll
+    case 5: return {{3, clap_note, 64}};
     default: return {};
     }
 }
