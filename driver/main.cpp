@@ -44,6 +44,7 @@ int main(int argc, char** argv)
     }
 
     install_out_of_memory_handler();
+    show_cursor(false);
     if (opts.log)
         log_open();
     log("vorlane %s", version);
@@ -53,7 +54,6 @@ int main(int argc, char** argv)
     myengine.init(opts.resx, opts.resy, opts.windowed);
     pd3dDev = myengine.pd3dDev;
     log("Engine inited");
-    show_cursor(false);
 
     state_block = pd3dDev->create_state_block(D3DSBT_ALL);
     if (!state_block || !pd3dDev->capture_state_block(state_block))
