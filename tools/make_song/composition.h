@@ -92,7 +92,7 @@ struct pattern_plan {
     drum_style drums = drum_style::none;
     bass_style bass_line = bass_style::none;
     int pad_volume = 0;        // 0: no pad; otherwise the pads' volume
-    bool pad_fade_in = false;  // the pads rise from silence over the pattern
+    bool pad_fade_in = false;  // the pads start here, rising from silence over the pattern
     arp_style arp = arp_style::none;
     bool stabs = false;        // chord stabs on the cue rows
     const char* melody = nullptr;
@@ -382,11 +382,17 @@ inline void write_pads(pattern_writer& w, const pattern_plan& plan)
         const chord& c = plan.chords[bar];
         for (int v = 0; v < 4; ++v) {
             int row = bar * rows_per_bar;
+            int channel = first_pad_channel + v;
             // Root position from the third octave: the four tones span one octave.
             int n = chord_note(c, v, 3);
-            int volume = plan.pad_fade_in ? 6 : plan.pad_volume;
-            // A new chord only restarts the envelope at the pattern start.
-            w.note(row, first_pad_channel + v, n, bar == 0 ? pad : 0, volume, fx_set_pan, pans[v]);
+            if (plan.pad_fade_in && bar == 0) {
+                w.note(row, channel, n, pad, 6, fx_set_pan, pans[v]);
+            } else {
+                // Once sounding, the pads never restart their samples: a
+                // restart of a sustained wave clicks. A tone portamento fast
+                // enough to arrive within a tick changes the chord instead.
+                w.note(row, channel, n, 0, bar == 0 ? plan.pad_volume : 0, fx_tone_porta, 0xFF);
+            }
         }
     }
     if (plan.pad_fade_in)
@@ -432,9 +438,8 @@ inline void write_strings(pattern_writer& w, const pattern_plan& plan)
 {
     if (!plan.strings)
         return;
-    for (int bar = 0; bar < 2; ++bar)
-        w.note(bar * rows_per_bar, string_channel, chord_note(plan.chords[bar], 2, 5), pad, 20, fx_set_pan,
-               0xB8);
+    w.note(0, string_channel, chord_note(plan.chords[0], 2, 5), pad, 20, fx_set_pan, 0xB8);
+    w.note(rows_per_bar, string_channel, chord_note(plan.chords[1], 2, 5), 0, 0, fx_tone_porta, 0x10);
 }
 
 inline void write_riser(pattern_writer& w, int riser)
@@ -465,7 +470,7 @@ inline void write_melody(pattern_writer& w, const char* text)
         if (token == "~") {
             w.effect(row, lead_channel, fx_vibrato, 0x63);
         } else if (token == "v") {
-            w.effect(row, lead_channel, fx_porta_down, 0x0C);
+            w.effect(row, lead_channel, fx_porta_down, 0x08);
         } else if (token == "=") {
             w.note(row, lead_channel, key_off, 0, 0);
             if (echo_row < rows_per_pattern)
