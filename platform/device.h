@@ -202,6 +202,17 @@ public:
     void release();
 };
 
+struct present_rect {
+    int x = 0;  // from the window's left edge
+    int y = 0;  // from the window's bottom edge
+    int width = 0;
+    int height = 0;
+};
+
+// Where present puts a width x height back buffer in a window of the given
+// size: as large as fits with its aspect kept, centred, black bars around.
+present_rect fit_back_buffer(int window_width, int window_height, int width, int height);
+
 // Brings up OpenGL on the window and makes the device with a back buffer
 // of exactly width x height (32-bit colour, 16-bit depth) and the Direct3D
 // default states. Fatal "d3dCreate" when no OpenGL context can be made,

@@ -812,14 +812,24 @@ void device::present()
     glViewport(0, 0, w, h);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    // The largest rectangle of the back buffer's shape, centred: black bars
-    // fill the rest.
-    double scale = std::fmin(static_cast<double>(w) / width, static_cast<double>(h) / height);
-    int dw = static_cast<int>(width * scale + 0.5), dh = static_cast<int>(height * scale + 0.5);
-    int x0 = (w - dw) / 2, y0 = (h - dh) / 2;
+    present_rect r = fit_back_buffer(w, h, width, height);
     // The back buffer's first row is the top; the window's is the bottom.
-    glBlitFramebuffer(0, 0, width, height, x0, y0 + dh, x0 + dw, y0, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBlitFramebuffer(0, 0, width, height, r.x, r.y + r.height, r.x + r.width, r.y, GL_COLOR_BUFFER_BIT,
+                      GL_LINEAR);
     SDL_GL_SwapWindow(sdl_window);
+}
+
+present_rect fit_back_buffer(int window_width, int window_height, int width, int height)
+{
+    present_rect r;
+    if (window_width <= 0 || window_height <= 0 || width <= 0 || height <= 0)
+        return r;
+    double scale = std::fmin(static_cast<double>(window_width) / width, static_cast<double>(window_height) / height);
+    r.width = static_cast<int>(width * scale + 0.5);
+    r.height = static_cast<int>(height * scale + 0.5);
+    r.x = (window_width - r.width) / 2;
+    r.y = (window_height - r.height) / 2;
+    return r;
 }
 
 // ---------------------------------------------------------------- device

@@ -146,6 +146,18 @@ TEST_F(target_test, clear_colour_and_alpha_reach_every_pixel)
     EXPECT_EQ(image.back(), 0x80123456u);
 }
 
+TEST_F(target_test, presenting_leaves_the_back_buffer_and_the_target_as_they_were)
+{
+    d.clear(D3DCLEAR_TARGET, 0xFF204060, 1, 0);
+    ASSERT_TRUE(d.set_render_target(rt_surface, nullptr));
+    d.present();
+    EXPECT_EQ(d.get_render_target(), rt_surface);
+    EXPECT_EQ(d.read_surface(d.get_back_buffer())[100], 0xFF204060u);
+    emissive(1, 1, 1);
+    draw_full_quad();
+    EXPECT_TRUE(near_rgb(d.read_surface(rt_surface)[256 * 512 + 256], 255, 255, 255));
+}
+
 TEST_F(target_test, a_released_target_is_neither_drawn_nor_read)
 {
     ASSERT_TRUE(d.set_render_target(rt_surface, nullptr));
