@@ -342,7 +342,7 @@ inline void write_fill(pattern_writer& w, fill_style fill)
     case fill_style::tom_fill:
         for (int row = 24; row < 32; ++row)
             if (row % 2 == 0 || row >= 28)
-                w.note(row, fill_channel, tom_note + 5 - (row - 24), drums, 56);
+                w.note(row, fill_channel, tom_note - (row - 24), drums, 56);
         break;
     }
 }

@@ -21,7 +21,6 @@ inline constexpr int bass = 2;
 inline constexpr int pad = 3;
 inline constexpr int lead = 4;
 inline constexpr int pluck = 5;
-inline constexpr int instrument_count = 8;  // 6 ... 8 carry no samples
 
 // Note numbers of the cells: 1 + 12 * octave + semitone (1 is C-0).
 constexpr int note_of(int semitone, int octave) { return 1 + 12 * octave + semitone; }
@@ -34,11 +33,10 @@ inline constexpr int closed_hat_note = note_of(6, 4);
 inline constexpr int open_hat_note = note_of(10, 4);
 inline constexpr int crash_note = note_of(1, 5);
 inline constexpr int tom_note = note_of(9, 3);  // the tom plays its natural pitch here
-inline constexpr int tom_lowest = note_of(0, 2);
 
 // Keymap slots of the kit.
 enum drum_sample { kick_sample, snare_sample, clap_sample, closed_hat_sample, open_hat_sample,
-                   crash_sample, tom_sample, drum_sample_count };
+                   crash_sample, tom_sample };
 
 // Fixed noise: the LCG of the classic C runtimes, so it is the same everywhere.
 struct noise_source {

@@ -9,8 +9,6 @@
 
 namespace vorlane::song_maker {
 
-inline constexpr int max_channels = 32;
-
 struct xm_cell {
     std::uint8_t note = 0;  // 0 none, 1 ... 96 (1 is C-0), 97 key-off
     std::uint8_t instrument = 0;
