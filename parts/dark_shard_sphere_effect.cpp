@@ -1,0 +1,40 @@
+#include "parts/dark_shard_sphere_effect.h"
+
+#include "driver/time_source.h"
+#include "engine/engine.h"
+#include "parts/effect_common.h"
+#include "parts/shard_shell.h"
+#include "scene/scene.h"
+
+namespace vorlane {
+
+dark_shard_sphere_effect::dark_shard_sphere_effect(scene& s, int index_)
+{
+    first_vertex = append_shard_shell(s);
+    material = add_effect_material(s, 0, 0.1f, 1);
+    index = index_;
+    s.add_effect(this);
+}
+
+void dark_shard_sphere_effect::post_render(scene& s)
+{
+    device& d = *pd3dDev;
+    d.set_render_state(D3DRS_FOGENABLE, 0);
+
+    const float t = static_cast<float>(get_parttime() - 500 * index);
+    s.view = sliding_camera(t, 4);
+    d.set_transform(D3DTS_VIEW, s.view.e);
+    s.projection.perspective(0.1f, 1000, 2.0f);
+    d.set_transform(D3DTS_PROJECTION, s.projection.e);
+
+    en->set_material(*s.materials.at(material));
+    d.set_texture_stage_state(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    d.set_texture_stage_state(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+
+    draw_shard_layers(s, first_vertex, t, 1.0f);
+
+    // The diffuse colour argument stays: whatever draws next sets its own.
+    d.set_render_state(D3DRS_FOGENABLE, 1);
+}
+
+}  // namespace vorlane

@@ -1,0 +1,21 @@
+// The third part, not built yet: for its length (ms of part time) the
+// scene shows only its clear colour, so the timeline, the cues and the
+// end of the song run as in the show.
+#pragma once
+
+#include "driver/time_source.h"
+#include "parts/effect.h"
+#include "scene/scene.h"
+
+namespace vorlane {
+
+class part3 : public effect {
+public:
+    explicit part3(scene& s)
+    {
+        part_length = 27420;
+        s.add_effect(this);
+    }
+};
+
+}  // namespace vorlane
