@@ -65,8 +65,9 @@ inline std::vector<std::int8_t> to_bytes(const std::vector<double>& v)
     return out;
 }
 
-// Playback rate of a sample at cell note n with relative note r:
-// 8363 Hz * 2^((n - 49 + r) / 12). The drums are made at the rate they play at.
+// A sample plays at 8363 Hz * 2^((n - 49 + r) / 12) for cell note n and
+// relative note r. Each drum is made at the rate it plays at on its note:
+// the rate of a sample played s semitones above C-4.
 inline double rate_for(int semitones_above_c4) { return 8363.0 * std::pow(2.0, semitones_above_c4 / 12.0); }
 
 // Relative note and finetune that make a sample of `period` values per
@@ -80,7 +81,7 @@ inline void tune(xm_sample& s, double period)
 }
 
 // One cycle of a band-limited wave: harmonic h has amplitude gain(h) / h and
-// sine phase; odd_only gives a square-like timbre.
+// sine phase. saw_mix weighs the even harmonics: 1 is a saw, 0 a square.
 template <class Gain>
 void add_cycle(std::vector<double>& out, int period, int harmonics, Gain gain, double saw_mix)
 {
