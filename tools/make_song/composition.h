@@ -214,7 +214,7 @@ inline std::array<pattern_plan, pattern_count> pattern_plans()
 // Writes the layers of one pattern.
 class pattern_writer {
 public:
-    pattern_writer(xm_pattern& pattern) : p_(pattern) {}
+    explicit pattern_writer(xm_pattern& pattern) : p_(pattern) {}
 
     xm_cell& at(int row, int channel) { return p_.at(row, channel, channel_count); }
 
