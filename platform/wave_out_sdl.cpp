@@ -52,7 +52,9 @@ public:
 
     std::uint64_t position_bytes() override
     {
-        std::uint64_t c = consumed.load(std::memory_order_relaxed);
+        // Acquire, pairing with the callback's release: the bytes the
+        // position has passed are copied out, so the mixer may rewrite them.
+        std::uint64_t c = consumed.load(std::memory_order_acquire);
         return c > held_bytes ? c - held_bytes : 0;
     }
 
@@ -102,8 +104,8 @@ private:
             if (self->cursor == self->ring_bytes)
                 self->cursor = 0;
         }
-        // Relaxed: the position is a clock reading and publishes no data.
-        self->consumed.fetch_add(std::uint64_t(len), std::memory_order_relaxed);
+        // Release: whoever reads the new position may rewrite what was copied.
+        self->consumed.fetch_add(std::uint64_t(len), std::memory_order_release);
     }
 
     SDL_AudioDeviceID device = 0;
