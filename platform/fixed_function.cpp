@@ -17,16 +17,30 @@ std::uint32_t reduce_op(std::uint32_t op)
     }
 }
 
-// A TEXTURE argument of a stage without a texture gives the diffuse
-// colour: lines drawn "with a texture" but none bound come out in their lit
-// colour. Argument modifiers and the sources the device does not implement
-// read the current colour.
-std::uint32_t reduce_arg(std::uint32_t arg, bool texture_present)
+// Argument modifiers and the sources the device does not implement read
+// the current colour.
+std::uint32_t reduce_arg(std::uint32_t arg)
 {
     switch (arg & 0xF) {
     case D3DTA_DIFFUSE: return arg_diffuse;
-    case D3DTA_TEXTURE: return texture_present ? arg_texture : arg_diffuse;
+    case D3DTA_TEXTURE: return arg_texture;
     default: return arg_current;
+    }
+}
+
+// A stage that reads a texture it does not have passes the current colour
+// on unchanged; at stage 0 that is the lit colour. So lines drawn "with a
+// texture" but none bound come out in their lit colour, and the default
+// stage 0 (TEXTURE x CURRENT) of an untextured material gives its lit
+// colour once, not squared.
+void pass_on_without_texture(std::uint32_t& op, std::uint32_t& arg1, std::uint32_t& arg2)
+{
+    const bool reads1 = op == op_select1 || op == op_modulate || op == op_add;
+    const bool reads2 = op == op_select2 || op == op_modulate || op == op_add;
+    if ((reads1 && arg1 == arg_texture) || (reads2 && arg2 == arg_texture)) {
+        op = op_select1;
+        arg1 = arg_current;
+        arg2 = arg_diffuse;
     }
 }
 
@@ -78,13 +92,17 @@ program_key make_program_key(const device_state& s, const bool (&textures_presen
         k.color_op = reduce_op(st.color_op);
         if (k.color_op == op_disable)
             break;
-        bool tex = textures_present[i];
-        k.color_arg1 = reduce_arg(st.color_arg1, tex);
-        k.color_arg2 = reduce_arg(st.color_arg2, tex);
-        keep_used_args(k.color_op, k.color_arg1, k.color_arg2);
+        k.color_arg1 = reduce_arg(st.color_arg1);
+        k.color_arg2 = reduce_arg(st.color_arg2);
         k.alpha_op = reduce_op(st.alpha_op);
-        k.alpha_arg1 = reduce_arg(st.alpha_arg1, tex);
-        k.alpha_arg2 = reduce_arg(st.alpha_arg2, tex);
+        k.alpha_arg1 = reduce_arg(st.alpha_arg1);
+        k.alpha_arg2 = reduce_arg(st.alpha_arg2);
+        if (!textures_present[i]) {
+            pass_on_without_texture(k.color_op, k.color_arg1, k.color_arg2);
+            if (k.alpha_op != op_disable)
+                pass_on_without_texture(k.alpha_op, k.alpha_arg1, k.alpha_arg2);
+        }
+        keep_used_args(k.color_op, k.color_arg1, k.color_arg2);
         keep_used_args(k.alpha_op, k.alpha_arg1, k.alpha_arg2);
 
         k.samples = k.color_arg1 == arg_texture || k.color_arg2 == arg_texture ||

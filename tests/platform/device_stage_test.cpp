@@ -159,17 +159,21 @@ TEST_F(stage_test, missing_texture_argument_acts_as_the_lit_colour)
     EXPECT_TRUE(near_rgb(centre(), 255, 255, 255));
 }
 
-TEST_F(stage_test, missing_texture_under_modulate_squares_the_diffuse_colour)
+TEST_F(stage_test, missing_texture_under_modulate_gives_the_diffuse_colour_once)
 {
-    // The default stage 0 (TEXTURE x CURRENT) without a texture: both
-    // arguments are the diffuse colour.
+    // The default stage 0 (TEXTURE x CURRENT) of an untextured material,
+    // and the text sprite's leftover DIFFUSE x TEXTURE: the lit colour,
+    // not its square.
     set_diffuse(0.5f, 1, 0, 1);
     d.set_texture_stage_state(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     draw_full_quad();
-    EXPECT_TRUE(near_rgb(centre(), 64, 255, 0));
+    EXPECT_TRUE(near_rgb(centre(), 128, 255, 0));
+    stage(0, D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_TEXTURE);
+    draw_full_quad();
+    EXPECT_TRUE(near_rgb(centre(), 128, 255, 0));
 }
 
-TEST_F(stage_test, missing_texture_on_stage_one_adds_the_diffuse_colour_not_the_current)
+TEST_F(stage_test, missing_texture_on_stage_one_passes_the_current_colour_on)
 {
     set_diffuse(0, 0.25f, 0, 1);
     d.set_texture(0, solid_texture(0xFF800000));
@@ -177,7 +181,7 @@ TEST_F(stage_test, missing_texture_on_stage_one_adds_the_diffuse_colour_not_the_
     stage(1, D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_CURRENT);
     d.set_texture(1, nullptr);
     draw_full_quad();
-    EXPECT_TRUE(near_rgb(centre(), 128, 64, 0));
+    EXPECT_TRUE(near_rgb(centre(), 128, 0, 0));
 }
 
 TEST_F(stage_test, each_stage_saturates_before_the_next)
