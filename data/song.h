@@ -9,6 +9,6 @@ inline constexpr int song_data_size = 54767;
 extern const unsigned char song_data[song_data_size];
 
 // Bytes of the module itself; the rest of song_data is zero.
-extern const int song_module_size;
+extern const int song_data_length;
 
 }  // namespace vorlane

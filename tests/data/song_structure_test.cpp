@@ -32,10 +32,10 @@ TEST(song_file, generator_reproduces_the_checked_in_bytes)
 TEST(song_file, embedded_bytes_are_the_file_padded_with_zeros)
 {
     std::vector<std::uint8_t> file = test::read_file(song_path);
-    ASSERT_EQ(song_module_size, static_cast<int>(file.size()));
+    ASSERT_EQ(song_data_length, static_cast<int>(file.size()));
     ASSERT_LE(file.size(), static_cast<std::size_t>(song_data_size));
     EXPECT_TRUE(std::equal(file.begin(), file.end(), song_data));
-    for (int i = song_module_size; i < song_data_size; ++i)
+    for (int i = song_data_length; i < song_data_size; ++i)
         ASSERT_EQ(song_data[i], 0) << "at " << i;
 }
 
