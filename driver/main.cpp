@@ -1,28 +1,17 @@
 // vorlane: the show.
 
+#include "driver/capture.h"
 #include "driver/fatal.h"
 #include "driver/log.h"
 #include "driver/options.h"
+#include "driver/show.h"
+#include "driver/timeline.h"
 #include "driver/version.h"
-#include "engine/engine.h"
-#include "engine/trig_tables.h"
-#include "platform/window.h"
-#include "scene/scene.h"
+#include "music/ring_player.h"
 
-#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
-
-namespace vorlane {
-namespace {
-
-// The device state of start-up, for the first part to return to.
-device_state_block* state_block = nullptr;
-// The scene that every frame draws.
-scene* myscene = nullptr;
-
-}  // namespace
-}  // namespace vorlane
 
 int main(int argc, char** argv)
 {
@@ -44,44 +33,25 @@ int main(int argc, char** argv)
     }
 
     install_out_of_memory_handler();
-    show_cursor(false);
     if (opts.log)
         log_open();
     log("vorlane %s", version);
-    build_trig_tables();
 
-    log("About to init engine");
-    myengine.init(opts.resx, opts.resy, opts.windowed);
-    pd3dDev = myengine.pd3dDev;
-    log("Engine inited");
-
-    state_block = pd3dDev->create_state_block(D3DSBT_ALL);
-    if (!state_block || !pd3dDev->capture_state_block(state_block))
-        fatal("kupa1");
-
-    // Black while the rest loads.
-    myscene = new scene(myengine, 0);
-    myengine.render(*myscene);
-
-    // Until the show's parts exist, the frame stays the cleared scene.
-    // Escape ends through the closing steps; closing the window ends the
-    // process from inside peek_message.
-    int frames = 0;
-    auto start = std::chrono::steady_clock::now();
-    for (;;) {
-        window_message m = peek_message();
-        if (m == window_message::quit)
-            break;
-        if (m == window_message::none) {
-            myengine.render(*myscene);
-            ++frames;
+    int code = 0;
+    if (!opts.capture.empty()) {
+        code = run_capture(opts);
+    } else {
+        // Without a display SDL would fall back to drawing offscreen, and
+        // the show would run where nobody sees it and nobody can press
+        // Escape. Unless the user chose a driver, ask only for those that
+        // put a window on a screen, so that start-up fails instead.
+        ::setenv("SDL_VIDEODRIVER", "x11,wayland,KMSDRM", 0);
+        sound_use_output(wave_out_create(opts.no_sound ? wave_out_kind::null : wave_out_kind::sdl));
+        start_show(opts.resx, opts.resy, opts.windowed, !opts.no_sound);
+        while (main_loop_pass() != pass_result::ended) {
         }
+        close_show();
     }
-
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    log("fps - %f", ms > 0 ? frames * 1000.0 / ms : 0.0);
-    myengine.shutdown();
-    show_cursor(true);
     log_close();
-    return 0;
+    return code;
 }

@@ -6,12 +6,21 @@ namespace vorlane {
 
 const char* const usage_text =
     "usage: vorlane [options]\n"
+    "       vorlane --capture OUT [--fps N] [--from MS] [--to MS] [--resolution WxH] [--log]\n"
     "\n"
     "  --windowed          show in a window instead of full screen\n"
     "  --resolution WxH    size of the rendered frame (default 640x480)\n"
+    "  --no-sound          play silently, keeping the song's timing\n"
     "  --log               write the timeline log to vorlane.log in the working directory\n"
     "  --version           print the version and exit\n"
-    "  --help              print this text and exit\n";
+    "  --help              print this text and exit\n"
+    "\n"
+    "capture (offline, no display or sound card needed):\n"
+    "  --capture OUT       a folder: frame_000000.png ... and audio.wav;\n"
+    "                      a name ending in .mp4: a video, through the ffmpeg program\n"
+    "  --fps N             frames per second of song (default 25, at most 1000)\n"
+    "  --from MS           write nothing before this song time (earlier frames are still rendered)\n"
+    "  --to MS             stop at this song time (default: the end of the song)\n";
 
 namespace {
 
@@ -40,12 +49,43 @@ bool parse_resolution(const char* text, int& w, int& h)
     return parse_dimension(text, h) && *text == '\0';
 }
 
+// A whole decimal from 0 to limit, nothing else.
+bool parse_count(const char* text, int limit, int& out)
+{
+    long long value = 0;
+    if (*text == '\0')
+        return false;
+    for (; *text; ++text) {
+        if (*text < '0' || *text > '9')
+            return false;
+        value = value * 10 + (*text - '0');
+        if (value > limit)
+            return false;
+    }
+    out = static_cast<int>(value);
+    return true;
+}
+
+// Song times go up to a day: far beyond any song, far below overflow when
+// multiplied by a frame rate.
+constexpr int max_ms = 24 * 60 * 60 * 1000;
+constexpr int max_fps = 1000;
+
 }  // namespace
 
 bool parse_options(int argc, char** argv, options& out, std::string& error)
 {
+    bool capture_only = false;  // an option that means nothing without --capture
+    const char* capture_only_name = nullptr;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
+        const bool takes_value = std::strcmp(arg, "--resolution") == 0 || std::strcmp(arg, "--capture") == 0 ||
+                                 std::strcmp(arg, "--fps") == 0 || std::strcmp(arg, "--from") == 0 ||
+                                 std::strcmp(arg, "--to") == 0;
+        if (takes_value && i + 1 == argc) {
+            error = std::string("vorlane: ") + arg + " needs a value";
+            return false;
+        }
         if (std::strcmp(arg, "--log") == 0)
             out.log = true;
         else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
@@ -54,20 +94,48 @@ bool parse_options(int argc, char** argv, options& out, std::string& error)
             out.version = true;
         else if (std::strcmp(arg, "--windowed") == 0)
             out.windowed = true;
+        else if (std::strcmp(arg, "--no-sound") == 0)
+            out.no_sound = true;
         else if (std::strcmp(arg, "--resolution") == 0) {
-            if (i + 1 == argc) {
-                error = "vorlane: --resolution needs a size such as 800x600";
-                return false;
-            }
             const char* size = argv[++i];
             if (!parse_resolution(size, out.resx, out.resy)) {
                 error = std::string("vorlane: bad resolution '") + size + "' (expected WxH, such as 800x600)";
                 return false;
             }
+        } else if (std::strcmp(arg, "--capture") == 0) {
+            out.capture = argv[++i];
+            if (out.capture.empty()) {
+                error = "vorlane: --capture needs a folder or a file name ending in .mp4";
+                return false;
+            }
+        } else if (std::strcmp(arg, "--fps") == 0) {
+            const char* value = argv[++i];
+            if (!parse_count(value, max_fps, out.fps) || out.fps == 0) {
+                error = std::string("vorlane: bad frame rate '") + value + "' (expected 1 to 1000)";
+                return false;
+            }
+            capture_only = true;
+            capture_only_name = arg;
+        } else if (std::strcmp(arg, "--from") == 0 || std::strcmp(arg, "--to") == 0) {
+            const char* value = argv[++i];
+            if (!parse_count(value, max_ms, arg[2] == 'f' ? out.from : out.to)) {
+                error = std::string("vorlane: bad time '") + value + "' for " + arg + " (expected milliseconds)";
+                return false;
+            }
+            capture_only = true;
+            capture_only_name = arg;
         } else {
             error = std::string("vorlane: unknown option '") + arg + "'";
             return false;
         }
+    }
+    if (capture_only && out.capture.empty()) {
+        error = std::string("vorlane: ") + capture_only_name + " only applies with --capture";
+        return false;
+    }
+    if (out.to >= 0 && out.to <= out.from) {
+        error = "vorlane: --to must come after --from";
+        return false;
     }
     return true;
 }

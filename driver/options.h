@@ -10,8 +10,16 @@ struct options {
     bool help = false;      // --help
     bool version = false;   // --version
     bool windowed = false;  // --windowed: a window instead of full screen
+    bool no_sound = false;  // --no-sound: the silent output device
     int resx = 640;         // --resolution WxH: the back buffer's size
     int resy = 480;
+
+    // --capture OUT: render offline into a folder of PNG frames and a WAV
+    // file, or into a video when OUT ends in ".mp4". Empty: play the show.
+    std::string capture;
+    int fps = 25;    // --fps N: video frames per second of song
+    int from = 0;    // --from MS: first written frame, ms of sound
+    int to = -1;     // --to MS: end of the capture, ms of sound; -1: the end of the song
 };
 
 // Parses argv. On a bad argument returns false and sets error to a line

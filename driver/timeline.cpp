@@ -1,0 +1,128 @@
+#include "driver/timeline.h"
+
+#include "driver/log.h"
+#include "driver/time_source.h"
+#include "engine/engine.h"
+#include "music/ring_player.h"
+#include "parts/part1.h"
+#include "parts/part2.h"
+#include "parts/part3.h"
+#include "parts/part4.h"
+#include "parts/part5.h"
+#include "platform/window.h"
+#include "scene/scene.h"
+#include "scene/scene_anim_effect.h"
+
+namespace vorlane {
+
+scene* myscene = nullptr;
+effect* part = nullptr;
+int cur_part = 0;
+int frames = 0;
+order_watch song_order;
+
+namespace {
+
+template <class part_class>
+effect* make(scene& s)
+{
+    return new part_class(s);
+}
+
+bool quit_seen = false;
+
+}  // namespace
+
+part_maker part_makers[5] = {make<part1>, make<part2>, make<part3>, make<part4>, make<part5>};
+
+bool order_watch::song_ended(int order)
+{
+    if (order == remembered)
+        return false;
+    if (order < remembered - 1)
+        return true;
+    remembered = order;
+    return false;
+}
+
+void start_timeline()
+{
+    demo_start = part_start = get_time();
+    part = part_makers[0](*myscene);
+    cur_part = 1;
+    song_order.remembered = 0;
+}
+
+void switch_part()
+{
+    part_start += part_length;
+    switch (cur_part) {
+    case 1:
+        // Part 2 goes on in part 1's scene: its meshes, lights and buffers
+        // stay, only the effects start afresh.
+        myscene->no_effects = 0;
+        part = part_makers[1](*myscene);
+        break;
+    case 2:
+        myscene = new scene(myengine, 0);
+        part = part_makers[2](*myscene);
+        break;
+    case 3:
+        myscene = new scene(myengine, 0);
+        part = part_makers[3](*myscene);
+        break;
+    case 4:
+        myscene->no_effects = 0;
+        part = part_makers[4](*myscene);
+        break;
+    case 5:
+        myscene = new scene(myengine, 0);
+        demo_start = part_start = get_time() + restart_pause;
+        part = part_makers[0](*myscene);
+        cur_part = 0;
+        // Part 5 stretches the animation clock; the new round runs on
+        // plain part time again.
+        time_func = get_parttime;
+        break;
+    default:
+        break;
+    }
+    ++cur_part;
+}
+
+void advance_parts()
+{
+    while (get_parttime() > part_length)
+        switch_part();
+}
+
+pass_result main_loop_pass()
+{
+    if (quit_seen)
+        return pass_result::ended;
+    if (song_order.song_ended(song_get_order(the_song))) {
+        log("Module end - shutdown");
+        return pass_result::ended;
+    }
+    advance_parts();
+    switch (peek_message()) {
+    case window_message::none:
+        myengine.render(*myscene);
+        ++frames;
+        return pass_result::rendered;
+    case window_message::quit:
+        quit_seen = true;
+        return pass_result::message;
+    case window_message::other:
+        break;
+    }
+    return pass_result::message;
+}
+
+void log_closing(double elapsed_ms)
+{
+    log("fps - %f", elapsed_ms > 0 ? frames * 1000.0 / elapsed_ms : 0.0);
+    log("time - %d", get_time() - demo_start);
+}
+
+}  // namespace vorlane
