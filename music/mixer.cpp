@@ -3,7 +3,9 @@
 #include "music/voice.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace vorlane {
 
@@ -42,39 +44,62 @@ inline float interpolate(const std::int16_t* pcm, u64 pos)
     return s0 + (s1 - s0) * f;
 }
 
-// Mixes n frames at fixed levels; two frames per iteration.
+using v4 = float __attribute__((vector_size(16)));
+using v4i = std::int32_t __attribute__((vector_size(16)));
+using v4u = std::uint32_t __attribute__((vector_size(16)));
+
+inline v4 load4(const float* p)
+{
+    v4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void store4(float* p, v4 v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+// Mixes n frames at fixed levels, four frames per iteration with exactly
+// the scalar path's arithmetic (so the result is the same): each frame's two
+// neighbouring values come in one 32-bit load, the fractions of the four
+// positions advance together in one vector.
 u64 mix_flat(float* out, int n, const std::int16_t* pcm, u64 pos, u64 step, bool backward,
              float left, float right)
 {
+    static_assert(std::endian::native == std::endian::little, "value pairs are read as one int");
+    const u64 delta = backward ? u64(0) - step : step;
+    const v4 levels = {left, right, left, right};
+    const v4 scale = {frac_scale, frac_scale, frac_scale, frac_scale};
+    v4u fractions = {std::uint32_t(pos), std::uint32_t(pos + delta), std::uint32_t(pos + 2 * delta),
+                     std::uint32_t(pos + 3 * delta)};
+    const std::uint32_t fraction_step = std::uint32_t(4 * delta);
     int i = 0;
-    if (!backward) {
-        for (; i + 1 < n; i += 2) {
-            float a = interpolate(pcm, pos);
-            float b = interpolate(pcm, pos + step);
-            pos += 2 * step;
-            out[0] += a * left;
-            out[1] += a * right;
-            out[2] += b * left;
-            out[3] += b * right;
-            out += 4;
-        }
-    } else {
-        for (; i + 1 < n; i += 2) {
-            float a = interpolate(pcm, pos);
-            float b = interpolate(pcm, pos - step);
-            pos -= 2 * step;
-            out[0] += a * left;
-            out[1] += a * right;
-            out[2] += b * left;
-            out[3] += b * right;
-            out += 4;
-        }
+    for (; i + 3 < n; i += 4) {
+        std::int32_t w[4];
+        std::memcpy(&w[0], pcm + (pos >> 32), 4);
+        std::memcpy(&w[1], pcm + ((pos + delta) >> 32), 4);
+        std::memcpy(&w[2], pcm + ((pos + 2 * delta) >> 32), 4);
+        std::memcpy(&w[3], pcm + ((pos + 3 * delta) >> 32), 4);
+        pos += 4 * delta;
+        v4i pairs = {w[0], w[1], w[2], w[3]};
+        v4 s0 = __builtin_convertvector((pairs << 16) >> 16, v4);
+        v4 s1 = __builtin_convertvector(pairs >> 16, v4);
+        v4 f = __builtin_convertvector(v4i(fractions >> 1), v4);
+        fractions += fraction_step;
+        v4 s = s0 + (s1 - s0) * (f * scale);
+        v4 first = {s[0], s[0], s[1], s[1]};
+        v4 second = {s[2], s[2], s[3], s[3]};
+        store4(out, load4(out) + first * levels);
+        store4(out + 4, load4(out + 4) + second * levels);
+        out += 8;
     }
-    if (i < n) {
+    for (; i < n; ++i) {
         float a = interpolate(pcm, pos);
         out[0] += a * left;
         out[1] += a * right;
-        pos = backward ? pos - step : pos + step;
+        out += 2;
+        pos += delta;
     }
     return pos;
 }
@@ -220,6 +245,11 @@ void mix_voice(voice& v, float* out, int frames)
             v.ramp_left = to_level(left);
             v.ramp_right = to_level(right);
             v.ramp_remaining -= n;
+        } else if (v.left_level == 0 && v.right_level == 0) {
+            // Silent (a released or faded note on a looping sample): only the
+            // position moves, exactly as frame-by-frame stepping would move it.
+            u64 distance = u64(n) * step;
+            pos = backward ? pos - distance : pos + distance;
         } else {
             pos = mix_flat(out, n, smp.pcm, pos, step, backward, v.left_level * (1.0f / 255.0f),
                            v.right_level * (1.0f / 255.0f));
@@ -252,11 +282,25 @@ void float_to_pcm16(std::int16_t* destination, const float* source, int frames)
 {
     if (frames <= 0 || !destination || !source)
         return;
-    for (int i = 0; i < 2 * frames; ++i) {
-        // Clamped before rounding: the rounded value of anything in range is
-        // the same, and out-of-range floats never reach the conversion.
-        float x = std::clamp(source[i], -32768.0f, 32767.0f);
-        destination[i] = std::int16_t(std::lrint(x));
+    // Adding and removing 1.5 * 2^23 rounds a float of magnitude below 2^22
+    // to an integer, to nearest with ties to even, as a call to lrint would;
+    // four values at a time.
+    const float magic = 12582912.0f;
+    const v4 low = {-32768.0f, -32768.0f, -32768.0f, -32768.0f};
+    const v4 high = {32767.0f, 32767.0f, 32767.0f, 32767.0f};
+    const v4 round = {magic, magic, magic, magic};
+    int i = 0;
+    for (; i + 3 < 2 * frames; i += 4) {
+        v4 x = load4(source + i);
+        x = x < low ? low : x;
+        x = x > high ? high : x;
+        v4i r = __builtin_convertvector((x + round) - round, v4i);
+        for (int k = 0; k < 4; ++k)
+            destination[i + k] = std::int16_t(r[k]);
+    }
+    for (; i < 2 * frames; ++i) {
+        float x = std::min(std::max(source[i], -32768.0f), 32767.0f);
+        destination[i] = std::int16_t((x + magic) - magic);
     }
 }
 

@@ -41,6 +41,10 @@ bool wav_writer::open(const char* path, int rate)
     file = std::fopen(path, "wb");
     if (!file)
         return false;
+    // Frames arrive a block at a time: a large buffer saves a system call
+    // per block (the C library sizes its own buffer at 4 KiB whatever it is told).
+    buffer = std::make_unique<char[]>(buffer_bytes);
+    std::setvbuf(file, buffer.get(), _IOFBF, buffer_bytes);
     data_bytes = 0;
     failed = false;
     header_rate = rate;

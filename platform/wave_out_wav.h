@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 namespace vorlane {
 
@@ -18,6 +19,8 @@ struct wav_writer {
 
     bool failed = false;
     int header_rate = 0;
+    std::unique_ptr<char[]> buffer;  // stdio's, until close
+    static constexpr std::size_t buffer_bytes = 1 << 20;
 };
 
 }  // namespace vorlane
