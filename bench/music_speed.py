@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """CPU seconds per minute of audio for vorlane-xm, openmpt123 and xmp
-rendering the same modules to 44100 Hz 16-bit stereo WAV files, one pass
-through each song, best of three runs; and the ratios against ours.
+rendering the same modules to 44100 Hz 16-bit stereo WAV files (each
+player loops the song to fill the same length, 60 s unless told), best of
+three runs; and the ratios against ours.
 
-usage: bench/music_speed.py [BUILD_DIR]   (default: build)"""
+usage: bench/music_speed.py [BUILD_DIR] [SECONDS]   (default: build, 60)"""
 
 import os
 import subprocess
@@ -28,15 +29,16 @@ def audio_minutes(path):
         return w.getnframes() / w.getframerate() / 60.0
 
 
-def commands(player, module, out, ours):
+def commands(player, module, out, ours, seconds):
+    length = str(seconds)
     if player == "vorlane-xm":
-        return [ours, "render", module, out]
+        return [ours, "render", module, out, "--seconds", length]
     if player == "openmpt123":
-        # Linear interpolation and 16-bit output, as ours; one pass.
+        # Linear interpolation and 16-bit output, as ours.
         return ["openmpt123", "--render", "--force", "--quiet", "--samplerate", "44100",
-                "--no-float", "--filter", "2", "--output-type", "wav", module]
-    # xmp: linear interpolation, one pass.
-    return ["xmp", "--quiet", "-i", "linear", "-f", "44100", "-o", out, module]
+                "--no-float", "--filter", "2", "--repeat", "-1", "--end-time", length,
+                "--output-type", "wav", module]
+    return ["xmp", "--quiet", "-l", "-t", length, "-i", "linear", "-f", "44100", "-o", out, module]
 
 
 def output_of(player, module, out):
@@ -45,11 +47,12 @@ def output_of(player, module, out):
 
 def main():
     build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(music_modules.REPO, "build")
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60.0
     ours = music_modules.vorlane_xm(build)
     music_modules.install_peers()
     scratch = music_modules.scratch_dir()
     players = ["vorlane-xm", "openmpt123", "xmp"]
-    print("CPU seconds per minute of audio (best of 3), 44100 Hz stereo")
+    print("CPU seconds per minute of audio (best of 3), 44100 Hz stereo, %g s per module" % seconds)
     print("%-34s %7s %10s %10s %10s %8s %8s %9s" % (
         "module", "minutes", "vorlane", "openmpt", "xmp", "mpt/ours", "xmp/ours", "realtime"))
     for module in music_modules.all_modules(scratch):
@@ -61,7 +64,7 @@ def main():
         minutes = 0.0
         for player in players:
             out = os.path.join(scratch, "speed-%s.wav" % player)
-            best = min(cpu_seconds(commands(player, local, out, ours)) for _ in range(3))
+            best = min(cpu_seconds(commands(player, local, out, ours, seconds)) for _ in range(3))
             m = audio_minutes(output_of(player, local, out))
             per_minute[player] = best / m if m > 0 else float("nan")
             if player == "vorlane-xm":
