@@ -63,9 +63,9 @@ void fogged_layer(benchmark::State& state) { frames_at(state, 16000); }
 void title_echoes(benchmark::State& state) { frames_at(state, 19000); }
 
 // In show order: the part only moves forward in time.
-BENCHMARK(zooming_layers)->Unit(benchmark::kMillisecond);
-BENCHMARK(fogged_layer)->Unit(benchmark::kMillisecond);
-BENCHMARK(title_echoes)->Unit(benchmark::kMillisecond);
+BENCHMARK(zooming_layers)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(fogged_layer)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(title_echoes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace vorlane

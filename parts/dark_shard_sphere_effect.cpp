@@ -33,7 +33,7 @@ void dark_shard_sphere_effect::post_render(scene& s)
 
     draw_shard_layers(s, first_vertex, t, 1.0f);
 
-    // The diffuse colour argument stays: whatever draws next sets its own.
+    // Unlike the bright spheres it leaves stage 0 on the diffuse colour.
     d.set_render_state(D3DRS_FOGENABLE, 1);
 }
 

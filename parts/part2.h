@@ -14,8 +14,8 @@ public:
     explicit part2(scene& s)
     {
         part_length = 35000;
-        // Part 1's layers stay in the kept scene; they are not this part's
-        // to show.
+        // The opening part's layers stay in the kept scene; they are not
+        // this part's to show.
         s.no_objects = 0;
         s.add_effect(this);
     }
