@@ -4,11 +4,13 @@
 #include "driver/time_source.h"
 #include "driver/timeline.h"
 #include "engine/engine.h"
+#include "music/mixer.h"
 #include "music/ring_player.h"
 #include "music/song.h"
 #include "platform/png_writer.h"
 #include "platform/wave_out_virtual.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -27,6 +29,17 @@ std::uint32_t frame_pacer::next()
     const std::uint64_t start = paced * rate / fps;
     ++paced;
     return static_cast<std::uint32_t>(paced * rate / fps - start);
+}
+
+void play_frames(wave_out_virtual& device, std::uint32_t frames)
+{
+    while (frames > 0) {
+        const auto into_block = static_cast<std::uint32_t>(device.frames_played() % std::uint64_t(block_samples));
+        const std::uint32_t n = std::min(frames, std::uint32_t(block_samples) - into_block);
+        device.advance(n);
+        output_poll();
+        frames -= n;
+    }
 }
 
 namespace {
@@ -243,8 +256,7 @@ int run_capture(const options& o)
             }
             recording = true;
         }
-        device->advance(pacer.next());
-        output_poll();
+        play_frames(*device, pacer.next());
         pass_result r;
         do
             r = main_loop_pass();
@@ -264,6 +276,7 @@ int run_capture(const options& o)
             const double song_ms = double(k + 1) * 1000.0 / double(pacer.fps);
             const double done = o.to >= 0 ? song_ms / o.to : song_fraction();
             show_progress(song_ms, done, wall_s, int(k + 1));
+
         }
     }
     std::fputs("\n", stderr);

@@ -53,5 +53,78 @@ TEST(options_test, malformed_resolutions_are_refused_by_name)
     EXPECT_NE(error.find("--resolution"), std::string::npos);
 }
 
+TEST(options_test, capture_takes_its_span_and_frame_rate)
+{
+    options o;
+    std::string error;
+    ASSERT_TRUE(parse({"--capture", "/tmp/show", "--fps", "30", "--from", "1000", "--to", "20000"}, o, error))
+        << error;
+    EXPECT_EQ(o.capture, "/tmp/show");
+    EXPECT_EQ(o.fps, 30);
+    EXPECT_EQ(o.from, 1000);
+    EXPECT_EQ(o.to, 20000);
+
+    options plain;
+    ASSERT_TRUE(parse({"--capture", "show.mp4", "--no-sound"}, plain, error)) << error;
+    EXPECT_EQ(plain.fps, 25);
+    EXPECT_EQ(plain.from, 0);
+    EXPECT_EQ(plain.to, -1);  // to the end of the song
+    EXPECT_TRUE(plain.no_sound);
+
+    options quiet;
+    ASSERT_TRUE(parse({"--no-sound"}, quiet, error)) << error;
+    EXPECT_TRUE(quiet.no_sound);
+    EXPECT_TRUE(quiet.capture.empty());
+}
+
+TEST(options_test, capture_values_out_of_range_or_malformed_are_refused)
+{
+    const std::vector<std::vector<const char*>> bad = {
+        {"--capture", "x", "--fps", "0"},
+        {"--capture", "x", "--fps", "1001"},
+        {"--capture", "x", "--fps", "25x"},
+        {"--capture", "x", "--fps", ""},
+        {"--capture", "x", "--fps", "-5"},
+        {"--capture", "x", "--from", "1.5"},
+        {"--capture", "x", "--to", "99999999999999999999"},
+        {"--capture", "x", "--to", "86400001"},
+        {"--capture", "x", "--from", "5000", "--to", "5000"},
+        {"--capture", "x", "--from", "6000", "--to", "5000"},
+        {"--capture", ""},
+    };
+    for (const auto& args : bad) {
+        std::vector<char*> argv{const_cast<char*>("vorlane")};
+        std::string joined;
+        for (const char* a : args) {
+            argv.push_back(const_cast<char*>(a));
+            joined += std::string(a) + " ";
+        }
+        options o;
+        std::string error;
+        EXPECT_FALSE(parse_options(static_cast<int>(argv.size()), argv.data(), o, error)) << joined;
+        EXPECT_FALSE(error.empty()) << joined;
+    }
+}
+
+TEST(options_test, span_and_frame_rate_need_capture)
+{
+    for (const char* name : {"--fps", "--from", "--to"}) {
+        options o;
+        std::string error;
+        EXPECT_FALSE(parse({name, "10"}, o, error)) << name;
+        EXPECT_NE(error.find(name), std::string::npos) << error;
+    }
+}
+
+TEST(options_test, options_that_take_a_value_refuse_to_end_the_line)
+{
+    for (const char* name : {"--capture", "--fps", "--from", "--to", "--resolution"}) {
+        options o;
+        std::string error;
+        EXPECT_FALSE(parse({"--capture", "x", name}, o, error)) << name;
+        EXPECT_NE(error.find(name), std::string::npos) << error;
+    }
+}
+
 }  // namespace
 }  // namespace vorlane

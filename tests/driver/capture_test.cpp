@@ -1,0 +1,209 @@
+#include "data/song.h"
+#include "driver/capture.h"
+#include "driver/time_source.h"
+#include "music/mem_file.h"
+#include "music/mixer.h"
+#include "music/ring_player.h"
+#include "platform/wave_out_virtual.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vorlane {
+namespace {
+
+// Sound frames after video frame k must be exactly floor(k x rate / fps):
+// checked at every frame, so a remainder that is dropped or counted twice
+// shows up at once, not only as drift at the end.
+void expect_no_drift(int fps, std::uint64_t video_frames)
+{
+    frame_pacer pacer;
+    pacer.fps = std::uint64_t(fps);
+    std::uint64_t total = 0;
+    const std::uint32_t low = std::uint32_t(44100 / fps);
+    for (std::uint64_t k = 1; k <= video_frames; ++k) {
+        const std::uint32_t n = pacer.next();
+        ASSERT_TRUE(n == low || n == low + 1) << "frame " << k << " at " << fps << " fps: " << n;
+        total += n;
+        ASSERT_EQ(total, k * 44100 / std::uint64_t(fps)) << "frame " << k << " at " << fps << " fps";
+    }
+}
+
+TEST(frame_pacer_test, whole_frame_rates_give_the_same_count_every_frame)
+{
+    frame_pacer at25;
+    frame_pacer at30;
+    at30.fps = 30;
+    for (int k = 0; k < 100000; ++k) {
+        ASSERT_EQ(at25.next(), 1764u);
+        ASSERT_EQ(at30.next(), 1470u);
+    }
+    expect_no_drift(25, 100000);
+    expect_no_drift(30, 100000);
+}
+
+TEST(frame_pacer_test, fractions_are_carried_without_drift)
+{
+    for (int fps : {24, 29, 60, 1000, 7, 1})
+        expect_no_drift(fps, 50000);
+    // Hours into a capture the products still fit.
+    frame_pacer late;
+    late.fps = 24;
+    late.paced = 24ull * 3600 * 100;
+    std::uint64_t sum = 0;
+    for (int k = 0; k < 24; ++k)
+        sum += late.next();
+    EXPECT_EQ(sum, 44100u);
+}
+
+// The real song on the virtual device, played one video frame at a time.
+class capture_clock_test : public testing::TestWithParam<int> {
+protected:
+    void SetUp() override
+    {
+        mem_file_set_source(song_data, song_data_size);
+        install_mem_file_callbacks();
+        auto output = std::make_unique<wave_out_virtual>();
+        device = output.get();
+        sound_use_output(std::move(output));
+        ASSERT_TRUE(sound_init(44100, 0));
+        the_song = song_load("song", nullptr);
+        ASSERT_NE(the_song, nullptr);
+        ASSERT_TRUE(song_play(the_song));
+    }
+    void TearDown() override
+    {
+        song_free(the_song);
+        sound_close();
+        the_song = nullptr;
+    }
+
+    wave_out_virtual* device = nullptr;
+};
+
+// The song clock must follow the device at any frame rate, also across
+// the end of the ring, where a poll that sees a jump of several blocks
+// would leave the clock standing for a lap or more.
+TEST_P(capture_clock_test, the_song_clock_follows_the_device)
+{
+    const int fps = GetParam();
+    frame_pacer pacer;
+    pacer.fps = std::uint64_t(fps);
+    int previous = get_time();
+    const int video_frames = fps * 30;  // 30 seconds: many laps of the ring
+    for (int k = 0; k < video_frames; ++k) {
+        play_frames(*device, pacer.next());
+        const int now = get_time();
+        ASSERT_GT(now, previous) << "clock stood still at frame " << k;
+        previous = now;
+    }
+    EXPECT_EQ(device->frames_played(), 30u * 44100u);
+    // The song clock runs about 4 % slow (57703 ms after 60136 ms of sound)
+    // and reads the end of the block being heard.
+    EXPECT_NEAR(get_time(), 30000.0 * 57703 / 60136, 40);
+}
+
+INSTANTIATE_TEST_SUITE_P(frame_rates, capture_clock_test, testing::Values(1, 10, 25, 30));
+
+std::vector<char> read_bytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::uint32_t big_endian(const std::vector<char>& b, std::size_t at)
+{
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        v = v << 8 | std::uint8_t(b[at + i]);
+    return v;
+}
+
+std::uint32_t little_endian(const std::vector<char>& b, std::size_t at)
+{
+    std::uint32_t v = 0;
+    for (std::size_t i = 4; i-- > 0;)
+        v = v << 8 | std::uint8_t(b[at + i]);
+    return v;
+}
+
+// The program itself, capturing a span of the show into a folder.
+class capture_program_test : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = std::filesystem::temp_directory_path() / ("vorlane_capture_test_" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    int capture(const std::string& name, const std::string& arguments)
+    {
+        const std::string command = std::string("'") + VORLANE_PROGRAM + "' --capture '" + (dir / name).string() +
+                                    "' " + arguments + " 2>/dev/null";
+        return std::system(command.c_str());
+    }
+
+    std::filesystem::path dir;
+};
+
+TEST_F(capture_program_test, two_captures_of_one_span_are_the_same_to_the_byte)
+{
+    const std::string span = "--resolution 64x48 --fps 10 --from 17000 --to 17500";
+    ASSERT_EQ(capture("a", span), 0);
+    ASSERT_EQ(capture("b", span), 0);
+
+    // Frames from 17000 ms up to 17500 ms at 10 per second, numbered from 0.
+    int pngs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "a"))
+        pngs += entry.path().extension() == ".png";
+    EXPECT_EQ(pngs, 5);
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "frame_00000" + std::to_string(i) + ".png";
+        const std::vector<char> a = read_bytes(dir / "a" / name);
+        ASSERT_GT(a.size(), 33u) << name;
+        EXPECT_EQ(std::string(a.data() + 1, 3), "PNG");
+        EXPECT_EQ(big_endian(a, 16), 64u);  // width
+        EXPECT_EQ(big_endian(a, 20), 48u);  // height
+        EXPECT_EQ(a[24], 8);                // bits per channel
+        EXPECT_EQ(a[25], 2);                // RGB
+        EXPECT_EQ(a, read_bytes(dir / "b" / name)) << name;
+    }
+
+    // The sound of exactly those frames: 5 x 4410 stereo frames.
+    const std::vector<char> wav = read_bytes(dir / "a" / "audio.wav");
+    ASSERT_EQ(wav.size(), 44u + 5u * 4410u * 4u);
+    EXPECT_EQ(little_endian(wav, 40), 5u * 4410u * 4u);
+    EXPECT_EQ(wav, read_bytes(dir / "b" / "audio.wav"));
+    // 17 seconds in, the song is playing: the samples are not all silent.
+    bool sound = false;
+    for (std::size_t i = 44; i < wav.size() && !sound; ++i)
+        sound = wav[i] != 0;
+    EXPECT_TRUE(sound);
+}
+
+TEST_F(capture_program_test, a_video_without_ffmpeg_is_refused_before_anything_starts)
+{
+    const std::string command = std::string("PATH=/nonexistent '") + VORLANE_PROGRAM + "' --capture '" +
+                                (dir / "show.mp4").string() + "' --to 1000 2>'" + (dir / "err").string() + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::vector<char> err = read_bytes(dir / "err");
+    EXPECT_NE(std::string(err.begin(), err.end()).find("ffmpeg"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "show.mp4"));
+}
+
+}  // namespace
+}  // namespace vorlane
