@@ -18,9 +18,9 @@ const char* const usage_text =
     "capture (offline, no display or sound card needed):\n"
     "  --capture OUT       a folder: frame_000000.png ... and audio.wav;\n"
     "                      a name ending in .mp4: a video, through the ffmpeg program\n"
-    "  --fps N             frames per second of song (default 25, at most 1000)\n"
-    "  --from MS           write nothing before this song time (earlier frames are still rendered)\n"
-    "  --to MS             stop at this song time (default: the end of the song)\n";
+    "  --fps N             frames per second (default 25, at most 1000)\n"
+    "  --from MS           write nothing before this many ms of sound (earlier frames are still rendered)\n"
+    "  --to MS             stop after this many ms of sound (default: the end of the song)\n";
 
 namespace {
 
