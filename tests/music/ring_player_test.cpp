@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <thread>
 
@@ -269,6 +270,33 @@ TEST_F(threaded_player_test, sound_close_stops_a_playing_song)
     ASSERT_TRUE(song_play(s));
     sound_close();
     EXPECT_EQ(song_get_time(s), 0);
+}
+
+// The sound card kind on SDL's dummy driver, which consumes the ring in
+// real time without a sound card.
+class sdl_player_test : public ring_player_test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ring_player_test::SetUp();
+        sound_use_output(wave_out_create(wave_out_kind::sdl));
+    }
+};
+
+TEST_F(sdl_player_test, the_clock_follows_what_the_device_consumes)
+{
+    load_and_init();
+    ASSERT_TRUE(song_play(s));
+    EXPECT_EQ(song_get_time(s), 20);
+    int last = 0;
+    while (song_get_time(s) < 200) {
+        int t = song_get_time(s);
+        ASSERT_GE(t, last);  // never runs backwards
+        last = t;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(song_stop(s));
 }
 
 }  // namespace
