@@ -135,6 +135,20 @@ TEST_F(ring_player_test, clock_truncates_each_run)
     EXPECT_EQ(run_ms_by_tick_length(s, 884), 20);
 }
 
+TEST_F(ring_player_test, a_row_of_6_ticks_lasts_6612_frames_at_bpm_100)
+{
+    load_and_init();
+    ASSERT_TRUE(song_play(s));
+    EXPECT_EQ(s->tick_samples, 1102);
+    // Block b records the row playing at frame (b + 1) * 884: row 1 starts
+    // at frame 6612, inside block 7.
+    for (int b = 0; b < 7; ++b) {
+        EXPECT_EQ(song_get_row(s), 0) << b;
+        play_block();
+    }
+    EXPECT_EQ(song_get_row(s), 1);
+}
+
 TEST_F(ring_player_test, queries_follow_the_heard_block_not_the_mixer)
 {
     module.speed = 1;
