@@ -37,10 +37,10 @@ std::atomic<bool> thread_done{true};    // thread: has left its loop
 std::thread audio_thread;
 
 // One entry per block: order (bits 0-7), row (8-15), song clock (16-47).
-// Entries are written relaxed before play_block moves past them with a
-// release store; a query loads play_block with acquire and so sees at
-// least the entry's latest write. Each entry is one atomic, so a query
-// never sees half of one block's record and half of another's.
+// Entries are written relaxed; play_block is moved onto an entry with a
+// release store only after that entry's latest write (a ring earlier), so
+// a query that loads play_block with acquire sees that write. Each entry
+// is one atomic, so a query never mixes two blocks' records.
 std::atomic<std::uint64_t>* positions = nullptr;
 std::atomic<int> play_block{0};
 
@@ -155,10 +155,8 @@ void output_poll()
         // The block about to be mixed has just been heard; the queries move
         // on to the one being heard before its entry is rewritten, so they
         // never see a record from two seconds ahead.
-        play_block.store(play_block.load(std::memory_order_relaxed) + 1 == num_blocks
-                             ? 0
-                             : play_block.load(std::memory_order_relaxed) + 1,
-                         std::memory_order_release);
+        int heard = play_block.load(std::memory_order_relaxed) + 1;  // only this thread writes it
+        play_block.store(heard == num_blocks ? 0 : heard, std::memory_order_release);
         mix_block();
         mixing.store(false, std::memory_order_relaxed);
         wrote = true;
