@@ -52,8 +52,10 @@ protected:
         m.patterns.push_back(test::empty_pattern(16, 3));
         m.patterns[0].cells[0] = {49, 1, 0, 0, 0};
         m.instruments.push_back(test::single_sample_instrument(test::square_sample()));
-        module = ::testing::TempDir() + "vorlane_xm_test.xm";
-        wav = ::testing::TempDir() + "vorlane_xm_test.wav";
+        // Per test: CTest runs the tests of this file in parallel.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        module = ::testing::TempDir() + "vorlane_xm_" + name + ".xm";
+        wav = ::testing::TempDir() + "vorlane_xm_" + name + ".wav";
         auto bytes = test::build_xm(m);
         std::ofstream(module, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                       std::streamsize(bytes.size()));
