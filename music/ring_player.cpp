@@ -148,9 +148,12 @@ void output_poll()
         return;
     std::uint64_t frames = device->position_bytes() / 4;
     int play = int((frames % std::uint64_t(ring_samples)) / std::uint64_t(block_samples));
-    int last = play == 0 ? num_blocks - 1 : play - 1;
     bool wrote = false;
-    while (fill_block != play && (fill_block <= last || (last == 0 && fill_block != 1))) {
+    // Every block the device has finished since the last poll is re-mixed,
+    // also when a late poll finds it past the ring's end at block 2 or
+    // beyond: waiting for it to come round to block 0 instead would replay
+    // a whole ring of old sound and stop the song clock for two seconds.
+    while (fill_block != play) {
         mixing.store(true, std::memory_order_relaxed);
         // The block about to be mixed has just been heard; the queries move
         // on to the one being heard before its entry is rewritten, so they
