@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -70,6 +71,12 @@ void release_ring()
 {
     delete[] ring;
     ring = nullptr;
+}
+
+void stop_at_exit()
+{
+    if (current)
+        song_stop(current);
 }
 
 }  // namespace
@@ -197,6 +204,10 @@ bool song_play(song* s)
 
     stop_request.store(false, std::memory_order_relaxed);
     if (!device->advanced_by_hand()) {
+        // A library that calls exit() behind our back (Xlib on a lost
+        // display) must not destroy a running thread: stop it first.
+        static const bool stop_registered = std::atexit(stop_at_exit) == 0;
+        (void)stop_registered;
         // Cleared here, not by the thread: a stop that comes before the
         // thread has run must still wait for it.
         thread_done.store(false, std::memory_order_relaxed);

@@ -291,6 +291,19 @@ TEST_F(threaded_player_test, sound_close_stops_a_playing_song)
     EXPECT_EQ(song_get_time(s), 0);
 }
 
+TEST_F(threaded_player_test, exit_while_playing_stops_the_thread_instead_of_aborting)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            load_and_init();
+            song_play(s);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::exit(0);  // as a library does on a lost display
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 // The sound card kind on SDL's dummy driver, which consumes the ring in
 // real time without a sound card.
 class sdl_player_test : public ring_player_test {
