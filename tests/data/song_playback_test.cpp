@@ -1,11 +1,7 @@
 // The embedded song through our own player: it loads from the program's
 // bytes, keeps the show's timeline and never reaches the 16-bit ceiling.
-#include "data/song.h"
-#include "music/mem_file.h"
 #include "music/mixer.h"
-#include "music/ring_player.h"
-#include "music/song.h"
-#include "platform/wave_out_virtual.h"
+#include "tests/data/embedded_song.h"
 
 #include <gtest/gtest.h>
 
@@ -20,24 +16,13 @@ class song_playback_test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        auto d = std::make_unique<wave_out_virtual>();
-        device = d.get();
-        sound_use_output(std::move(d));
-        mem_file_set_source(song_data, song_data_size);
-        install_mem_file_callbacks();
-        ASSERT_TRUE(sound_init(44100, 0));
-        s = song_load("song", nullptr);
-        ASSERT_NE(s, nullptr);
+        ASSERT_TRUE(loaded.load());
+        s = loaded.s;
+        device = loaded.device;
     }
+    void TearDown() override { loaded.release(); }
 
-    void TearDown() override
-    {
-        if (s)
-            song_free(s);
-        sound_close();
-        sound_use_output(nullptr);
-    }
-
+    embedded_song loaded;
     song* s = nullptr;
     wave_out_virtual* device = nullptr;
 };

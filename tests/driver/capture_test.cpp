@@ -1,10 +1,7 @@
-#include "data/song.h"
 #include "driver/capture.h"
 #include "driver/time_source.h"
-#include "music/mem_file.h"
 #include "music/mixer.h"
-#include "music/ring_player.h"
-#include "platform/wave_out_virtual.h"
+#include "tests/data/embedded_song.h"
 
 #include <gtest/gtest.h>
 
@@ -71,23 +68,18 @@ class capture_clock_test : public testing::TestWithParam<int> {
 protected:
     void SetUp() override
     {
-        mem_file_set_source(song_data, song_data_size);
-        install_mem_file_callbacks();
-        auto output = std::make_unique<wave_out_virtual>();
-        device = output.get();
-        sound_use_output(std::move(output));
-        ASSERT_TRUE(sound_init(44100, 0));
-        the_song = song_load("song", nullptr);
-        ASSERT_NE(the_song, nullptr);
+        ASSERT_TRUE(loaded.load());
+        device = loaded.device;
+        the_song = loaded.s;
         ASSERT_TRUE(song_play(the_song));
     }
     void TearDown() override
     {
-        song_free(the_song);
-        sound_close();
+        loaded.release();
         the_song = nullptr;
     }
 
+    embedded_song loaded;
     wave_out_virtual* device = nullptr;
 };
 
