@@ -47,6 +47,7 @@ inline float interpolate(const std::int16_t* pcm, u64 pos)
 using v4 = float __attribute__((vector_size(16)));
 using v4i = std::int32_t __attribute__((vector_size(16)));
 using v4u = std::uint32_t __attribute__((vector_size(16)));
+using v8s = std::int16_t __attribute__((vector_size(16)));
 
 inline v4 load4(const float* p)
 {
@@ -60,34 +61,47 @@ inline void store4(float* p, v4 v)
     std::memcpy(p, &v, sizeof v);
 }
 
-// Mixes n frames at fixed levels, four frames per iteration with exactly
-// the scalar path's arithmetic (so the result is the same): each frame's two
-// neighbouring values come in one 32-bit load, the fractions of the four
-// positions advance together in one vector.
+// The interpolated values of the four frames at pos, pos + delta, ... with
+// exactly interpolate's arithmetic: each frame's two neighbouring values
+// come in one 32-bit load, and the callers advance the four positions'
+// fractions together in one vector.
+inline v4 interpolate4(const std::int16_t* pcm, u64 pos, u64 delta, v4u fractions)
+{
+    static_assert(std::endian::native == std::endian::little, "value pairs are read as one int");
+    const v4 scale = {frac_scale, frac_scale, frac_scale, frac_scale};
+    std::int32_t w[4];
+    std::memcpy(&w[0], pcm + (pos >> 32), 4);
+    std::memcpy(&w[1], pcm + ((pos + delta) >> 32), 4);
+    std::memcpy(&w[2], pcm + ((pos + 2 * delta) >> 32), 4);
+    std::memcpy(&w[3], pcm + ((pos + 3 * delta) >> 32), 4);
+    v4i pairs = {w[0], w[1], w[2], w[3]};
+    v4 s0 = __builtin_convertvector((pairs << 16) >> 16, v4);
+    v4 s1 = __builtin_convertvector(pairs >> 16, v4);
+    v4 f = __builtin_convertvector(v4i(fractions >> 1), v4);
+    return s0 + (s1 - s0) * (f * scale);
+}
+
+// The fractions of the four positions interpolate4 starts from.
+inline v4u fractions4(u64 pos, u64 delta)
+{
+    return v4u{std::uint32_t(pos), std::uint32_t(pos + delta), std::uint32_t(pos + 2 * delta),
+               std::uint32_t(pos + 3 * delta)};
+}
+
+// Mixes n frames at fixed levels, four frames per iteration with the scalar
+// path's arithmetic (so the result is the same).
 u64 mix_flat(float* out, int n, const std::int16_t* pcm, u64 pos, u64 step, bool backward,
              float left, float right)
 {
-    static_assert(std::endian::native == std::endian::little, "value pairs are read as one int");
     const u64 delta = backward ? u64(0) - step : step;
     const v4 levels = {left, right, left, right};
-    const v4 scale = {frac_scale, frac_scale, frac_scale, frac_scale};
-    v4u fractions = {std::uint32_t(pos), std::uint32_t(pos + delta), std::uint32_t(pos + 2 * delta),
-                     std::uint32_t(pos + 3 * delta)};
+    v4u fractions = fractions4(pos, delta);
     const std::uint32_t fraction_step = std::uint32_t(4 * delta);
     int i = 0;
     for (; i + 3 < n; i += 4) {
-        std::int32_t w[4];
-        std::memcpy(&w[0], pcm + (pos >> 32), 4);
-        std::memcpy(&w[1], pcm + ((pos + delta) >> 32), 4);
-        std::memcpy(&w[2], pcm + ((pos + 2 * delta) >> 32), 4);
-        std::memcpy(&w[3], pcm + ((pos + 3 * delta) >> 32), 4);
+        v4 s = interpolate4(pcm, pos, delta, fractions);
         pos += 4 * delta;
-        v4i pairs = {w[0], w[1], w[2], w[3]};
-        v4 s0 = __builtin_convertvector((pairs << 16) >> 16, v4);
-        v4 s1 = __builtin_convertvector(pairs >> 16, v4);
-        v4 f = __builtin_convertvector(v4i(fractions >> 1), v4);
         fractions += fraction_step;
-        v4 s = s0 + (s1 - s0) * (f * scale);
         v4 first = {s[0], s[0], s[1], s[1]};
         v4 second = {s[2], s[2], s[3], s[3]};
         store4(out, load4(out) + first * levels);
@@ -111,11 +125,13 @@ u64 mix_ramped(float* out, int n, const std::int16_t* pcm, u64 pos, u64 step, bo
                float& left, float& right, float step_left, float step_right)
 {
     const u64 delta = backward ? u64(0) - step : step;
+    v4u fractions = fractions4(pos, delta);
+    const std::uint32_t fraction_step = std::uint32_t(4 * delta);
     int i = 0;
     for (; i + 3 < n; i += 4) {
-        v4 s = {interpolate(pcm, pos), interpolate(pcm, pos + delta), interpolate(pcm, pos + 2 * delta),
-                interpolate(pcm, pos + 3 * delta)};
+        v4 s = interpolate4(pcm, pos, delta, fractions);
         pos += 4 * delta;
+        fractions += fraction_step;
         v4 first_levels, second_levels;
         first_levels[0] = left;
         first_levels[1] = right;
@@ -316,19 +332,23 @@ void float_to_pcm16(std::int16_t* destination, const float* source, int frames)
         return;
     // Adding and removing 1.5 * 2^23 rounds a float of magnitude below 2^22
     // to an integer, to nearest with ties to even, as a call to lrint would;
-    // four values at a time.
+    // eight values at a time, so that the low halves of two vectors of
+    // clamped integers fill one 16-byte store.
     const float magic = 12582912.0f;
     const v4 low = {-32768.0f, -32768.0f, -32768.0f, -32768.0f};
     const v4 high = {32767.0f, 32767.0f, 32767.0f, 32767.0f};
     const v4 round = {magic, magic, magic, magic};
-    int i = 0;
-    for (; i + 3 < 2 * frames; i += 4) {
-        v4 x = load4(source + i);
+    auto to_integers = [&](v4 x) {
         x = x < low ? low : x;
         x = x > high ? high : x;
-        v4i r = __builtin_convertvector((x + round) - round, v4i);
-        for (int k = 0; k < 4; ++k)
-            destination[i + k] = std::int16_t(r[k]);
+        return __builtin_convertvector((x + round) - round, v4i);
+    };
+    int i = 0;
+    for (; i + 7 < 2 * frames; i += 8) {
+        v8s first = v8s(to_integers(load4(source + i)));
+        v8s second = v8s(to_integers(load4(source + i + 4)));
+        v8s r = __builtin_shufflevector(first, second, 0, 2, 4, 6, 8, 10, 12, 14);
+        std::memcpy(destination + i, &r, sizeof r);
     }
     for (; i < 2 * frames; ++i) {
         float x = std::min(std::max(source[i], -32768.0f), 32767.0f);
