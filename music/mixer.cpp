@@ -120,41 +120,35 @@ u64 mix_flat(float* out, int n, const std::int16_t* pcm, u64 pos, u64 step, bool
 
 // Mixes n frames while the levels move by their steps after every frame.
 // The levels advance one frame at a time as in a plain loop (so rounding
-// is the same); the samples are taken four frames at a time.
+// is the same), as a left, right pair held twice in one vector; the samples
+// are taken four frames at a time.
 u64 mix_ramped(float* out, int n, const std::int16_t* pcm, u64 pos, u64 step, bool backward,
                float& left, float& right, float step_left, float step_right)
 {
     const u64 delta = backward ? u64(0) - step : step;
     v4u fractions = fractions4(pos, delta);
     const std::uint32_t fraction_step = std::uint32_t(4 * delta);
+    const v4 steps = {step_left, step_right, step_left, step_right};
+    v4 levels = {left, right, left, right};
     int i = 0;
     for (; i + 3 < n; i += 4) {
         v4 s = interpolate4(pcm, pos, delta, fractions);
         pos += 4 * delta;
         fractions += fraction_step;
-        v4 first_levels, second_levels;
-        first_levels[0] = left;
-        first_levels[1] = right;
-        left += step_left;
-        right += step_right;
-        first_levels[2] = left;
-        first_levels[3] = right;
-        left += step_left;
-        right += step_right;
-        second_levels[0] = left;
-        second_levels[1] = right;
-        left += step_left;
-        right += step_right;
-        second_levels[2] = left;
-        second_levels[3] = right;
-        left += step_left;
-        right += step_right;
+        v4 levels1 = levels + steps;
+        v4 levels2 = levels1 + steps;
+        v4 levels3 = levels2 + steps;
+        v4 first_levels = __builtin_shufflevector(levels, levels1, 0, 1, 4, 5);
+        v4 second_levels = __builtin_shufflevector(levels2, levels3, 0, 1, 4, 5);
+        levels = levels3 + steps;
         v4 first = {s[0], s[0], s[1], s[1]};
         v4 second = {s[2], s[2], s[3], s[3]};
         store4(out, load4(out) + first * first_levels);
         store4(out + 4, load4(out + 4) + second * second_levels);
         out += 8;
     }
+    left = levels[0];
+    right = levels[1];
     for (; i < n; ++i) {
         float s = interpolate(pcm, pos);
         out[0] += s * left;
@@ -338,16 +332,25 @@ void float_to_pcm16(std::int16_t* destination, const float* source, int frames)
     const v4 low = {-32768.0f, -32768.0f, -32768.0f, -32768.0f};
     const v4 high = {32767.0f, 32767.0f, 32767.0f, 32767.0f};
     const v4 round = {magic, magic, magic, magic};
-    auto to_integers = [&](v4 x) {
+    auto clamp = [&](v4 x) {
         x = x < low ? low : x;
-        x = x > high ? high : x;
-        return __builtin_convertvector((x + round) - round, v4i);
+        return x > high ? high : x;
     };
+    auto to_integers = [&](v4 x) { return v8s(__builtin_convertvector((x + round) - round, v4i)); };
     int i = 0;
     for (; i + 7 < 2 * frames; i += 8) {
-        v8s first = v8s(to_integers(load4(source + i)));
-        v8s second = v8s(to_integers(load4(source + i + 4)));
-        v8s r = __builtin_shufflevector(first, second, 0, 2, 4, 6, 8, 10, 12, 14);
+        v4 a = load4(source + i);
+        v4 b = load4(source + i + 4);
+        // Mostly nothing needs saturating: one test for the eight values is
+        // cheaper than clamping them.
+        v4i outside = (a < low) | (a > high) | (b < low) | (b > high);
+        std::uint64_t halves[2];
+        std::memcpy(halves, &outside, sizeof halves);
+        if ((halves[0] | halves[1]) != 0) {
+            a = clamp(a);
+            b = clamp(b);
+        }
+        v8s r = __builtin_shufflevector(to_integers(a), to_integers(b), 0, 2, 4, 6, 8, 10, 12, 14);
         std::memcpy(destination + i, &r, sizeof r);
     }
     for (; i < 2 * frames; ++i) {
