@@ -34,6 +34,7 @@ namespace {
 using u64 = std::uint64_t;
 
 constexpr float frac_scale = 1.0f / 2147483648.0f;  // 2^-31
+constexpr float unscale = 1.0f / 65536.0f;           // undoes interpolate4_scaled's 2^16
 
 inline float interpolate(const std::int16_t* pcm, u64 pos)
 {
@@ -61,27 +62,33 @@ inline void store4(float* p, v4 v)
     std::memcpy(p, &v, sizeof v);
 }
 
-// The interpolated values of the four frames at pos, pos + delta, ... with
-// exactly interpolate's arithmetic: each frame's two neighbouring values
-// come in one 32-bit load, and the callers advance the four positions'
-// fractions together in one vector.
-inline v4 interpolate4(const std::int16_t* pcm, u64 pos, u64 delta, v4u fractions)
+// 2^16 times the interpolated values of the four frames at pos,
+// pos + delta, ... with exactly interpolate's arithmetic otherwise: each
+// frame's two neighbouring values come in one 32-bit load, and the callers
+// advance the four positions' fractions together in one vector. The pair
+// yields both values already times 2^16 (the first shifted up, the second
+// with the low half cleared), one operation fewer than extracting them.
+// Scaling by a power of two changes no rounding as long as nothing comes
+// near the smallest normal float, and nothing does: the levels that
+// multiply these values carry the 2^-16.
+inline v4 interpolate4_scaled(const std::int16_t* pcm, u64 pos, u64 delta, v4u fractions)
 {
     static_assert(std::endian::native == std::endian::little, "value pairs are read as one int");
     const v4 scale = {frac_scale, frac_scale, frac_scale, frac_scale};
+    const v4i high_half = {-65536, -65536, -65536, -65536};
     std::int32_t w[4];
     std::memcpy(&w[0], pcm + (pos >> 32), 4);
     std::memcpy(&w[1], pcm + ((pos + delta) >> 32), 4);
     std::memcpy(&w[2], pcm + ((pos + 2 * delta) >> 32), 4);
     std::memcpy(&w[3], pcm + ((pos + 3 * delta) >> 32), 4);
     v4i pairs = {w[0], w[1], w[2], w[3]};
-    v4 s0 = __builtin_convertvector((pairs << 16) >> 16, v4);
-    v4 s1 = __builtin_convertvector(pairs >> 16, v4);
+    v4 s0 = __builtin_convertvector(pairs << 16, v4);
+    v4 s1 = __builtin_convertvector(pairs & high_half, v4);
     v4 f = __builtin_convertvector(v4i(fractions >> 1), v4);
     return s0 + (s1 - s0) * (f * scale);
 }
 
-// The fractions of the four positions interpolate4 starts from.
+// The fractions of the four positions interpolate4_scaled starts from.
 inline v4u fractions4(u64 pos, u64 delta)
 {
     return v4u{std::uint32_t(pos), std::uint32_t(pos + delta), std::uint32_t(pos + 2 * delta),
@@ -94,12 +101,12 @@ u64 mix_flat(float* out, int n, const std::int16_t* pcm, u64 pos, u64 step, bool
              float left, float right)
 {
     const u64 delta = backward ? u64(0) - step : step;
-    const v4 levels = {left, right, left, right};
+    const v4 levels = v4{left, right, left, right} * unscale;
     v4u fractions = fractions4(pos, delta);
     const std::uint32_t fraction_step = std::uint32_t(4 * delta);
     int i = 0;
     for (; i + 3 < n; i += 4) {
-        v4 s = interpolate4(pcm, pos, delta, fractions);
+        v4 s = interpolate4_scaled(pcm, pos, delta, fractions);
         pos += 4 * delta;
         fractions += fraction_step;
         v4 first = {s[0], s[0], s[1], s[1]};
@@ -120,19 +127,19 @@ u64 mix_flat(float* out, int n, const std::int16_t* pcm, u64 pos, u64 step, bool
 
 // Mixes n frames while the levels move by their steps after every frame.
 // The levels advance one frame at a time as in a plain loop (so rounding
-// is the same), as a left, right pair held twice in one vector; the samples
-// are taken four frames at a time.
+// is the same), as a left, right pair held twice in one vector and times
+// 2^-16 for interpolate4_scaled; the samples are taken four frames at a time.
 u64 mix_ramped(float* out, int n, const std::int16_t* pcm, u64 pos, u64 step, bool backward,
                float& left, float& right, float step_left, float step_right)
 {
     const u64 delta = backward ? u64(0) - step : step;
     v4u fractions = fractions4(pos, delta);
     const std::uint32_t fraction_step = std::uint32_t(4 * delta);
-    const v4 steps = {step_left, step_right, step_left, step_right};
-    v4 levels = {left, right, left, right};
+    const v4 steps = v4{step_left, step_right, step_left, step_right} * unscale;
+    v4 levels = v4{left, right, left, right} * unscale;
     int i = 0;
     for (; i + 3 < n; i += 4) {
-        v4 s = interpolate4(pcm, pos, delta, fractions);
+        v4 s = interpolate4_scaled(pcm, pos, delta, fractions);
         pos += 4 * delta;
         fractions += fraction_step;
         v4 levels1 = levels + steps;
@@ -147,8 +154,8 @@ u64 mix_ramped(float* out, int n, const std::int16_t* pcm, u64 pos, u64 step, bo
         store4(out + 4, load4(out + 4) + second * second_levels);
         out += 8;
     }
-    left = levels[0];
-    right = levels[1];
+    left = levels[0] * 65536.0f;
+    right = levels[1] * 65536.0f;
     for (; i < n; ++i) {
         float s = interpolate(pcm, pos);
         out[0] += s * left;
