@@ -343,21 +343,25 @@ void float_to_pcm16(std::int16_t* destination, const float* source, int frames)
         x = x < low ? low : x;
         return x > high ? high : x;
     };
-    auto to_integers = [&](v4 x) { return v8s(__builtin_convertvector((x + round) - round, v4i)); };
+    auto to_integers = [&](v4 x) { return __builtin_convertvector((x + round) - round, v4i); };
+    const v4u offset = {32768, 32768, 32768, 32768};
     int i = 0;
     for (; i + 7 < 2 * frames; i += 8) {
         v4 a = load4(source + i);
         v4 b = load4(source + i + 4);
-        // Mostly nothing needs saturating: one test for the eight values is
-        // cheaper than clamping them.
-        v4i outside = (a < low) | (a > high) | (b < low) | (b > high);
+        // A value that rounds into the 16-bit range gives the same integer
+        // clamped or not, and mostly all eight do: one test for them all,
+        // and only the rare group with a value outside is clamped.
+        v4i ra = to_integers(a);
+        v4i rb = to_integers(b);
+        v4u outside = ((v4u(ra) + offset) | (v4u(rb) + offset)) >> 16;
         std::uint64_t halves[2];
         std::memcpy(halves, &outside, sizeof halves);
         if ((halves[0] | halves[1]) != 0) {
-            a = clamp(a);
-            b = clamp(b);
+            ra = to_integers(clamp(a));
+            rb = to_integers(clamp(b));
         }
-        v8s r = __builtin_shufflevector(to_integers(a), to_integers(b), 0, 2, 4, 6, 8, 10, 12, 14);
+        v8s r = __builtin_shufflevector(v8s(ra), v8s(rb), 0, 2, 4, 6, 8, 10, 12, 14);
         std::memcpy(destination + i, &r, sizeof r);
     }
     for (; i < 2 * frames; ++i) {
