@@ -76,12 +76,16 @@ inline v4 interpolate4_scaled(const std::int16_t* pcm, u64 pos, u64 delta, v4u f
     static_assert(std::endian::native == std::endian::little, "value pairs are read as one int");
     const v4 scale = {frac_scale, frac_scale, frac_scale, frac_scale};
     const v4i high_half = {-65536, -65536, -65536, -65536};
-    std::int32_t w[4];
-    std::memcpy(&w[0], pcm + (pos >> 32), 4);
-    std::memcpy(&w[1], pcm + ((pos + delta) >> 32), 4);
-    std::memcpy(&w[2], pcm + ((pos + 2 * delta) >> 32), 4);
-    std::memcpy(&w[3], pcm + ((pos + 3 * delta) >> 32), 4);
-    v4i pairs = {w[0], w[1], w[2], w[3]};
+    // Each pair goes straight into a vector's first lane (through a general
+    // register it would cost a move more); then the four lanes are joined.
+    auto pair_at = [pcm](u64 p) {
+        v4i pair = {};
+        std::memcpy(&pair, pcm + (p >> 32), 4);
+        return pair;
+    };
+    v4i first_two = __builtin_shufflevector(pair_at(pos), pair_at(pos + delta), 0, 4, 1, 5);
+    v4i last_two = __builtin_shufflevector(pair_at(pos + 2 * delta), pair_at(pos + 3 * delta), 0, 4, 1, 5);
+    v4i pairs = __builtin_shufflevector(first_two, last_two, 0, 1, 4, 5);
     v4 s0 = __builtin_convertvector(pairs << 16, v4);
     v4 s1 = __builtin_convertvector(pairs & high_half, v4);
     v4 f = __builtin_convertvector(v4i(fractions >> 1), v4);
