@@ -338,7 +338,7 @@ void float_to_pcm16(std::int16_t* destination, const float* source, int frames)
     // Adding and removing 1.5 * 2^23 rounds a float of magnitude below 2^22
     // to an integer, to nearest with ties to even, as a call to lrint would;
     // eight values at a time, so that the low halves of two vectors of
-    // clamped integers fill one 16-byte store.
+    // 32-bit results fill one 16-byte store.
     const float magic = 12582912.0f;
     const v4 low = {-32768.0f, -32768.0f, -32768.0f, -32768.0f};
     const v4 high = {32767.0f, 32767.0f, 32767.0f, 32767.0f};
@@ -355,7 +355,8 @@ void float_to_pcm16(std::int16_t* destination, const float* source, int frames)
         v4 b = load4(source + i + 4);
         // A value that rounds into the 16-bit range gives the same integer
         // clamped or not, and mostly all eight do: one test for them all,
-        // and only the rare group with a value outside is clamped.
+        // and only the rare group with a value outside is clamped. (Values
+        // too large for the rounding trick still come out far outside.)
         v4i ra = to_integers(a);
         v4i rb = to_integers(b);
         v4u outside = ((v4u(ra) + offset) | (v4u(rb) + offset)) >> 16;
