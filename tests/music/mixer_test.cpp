@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -34,6 +35,27 @@ TEST(float_to_pcm16, rounds_half_to_even_and_saturates)
     float_to_pcm16(out, in, 5);
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(out[i], expected[i]) << i;
+}
+
+TEST(float_to_pcm16, every_group_of_values_converts_alike_whether_or_not_it_saturates)
+{
+    // 19 frames: groups of eight values are handled together, only the
+    // middle group needs clamping, and the last six values are a tail.
+    std::vector<float> in(38);
+    for (std::size_t i = 0; i < in.size(); ++i)
+        in[i] = static_cast<float>(i) * 1000.5f - 9000.0f;
+    in[9] = 32767.5f;
+    in[12] = -32768.5f;
+    in[14] = 3e9f;
+    std::vector<std::int16_t> out(in.size());
+    float_to_pcm16(out.data(), in.data(), 19);
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const float clamped = std::min(32767.0f, std::max(-32768.0f, std::nearbyint(in[i])));
+        EXPECT_EQ(out[i], static_cast<std::int16_t>(clamped)) << i;
+    }
+    EXPECT_EQ(out[9], 32767);
+    EXPECT_EQ(out[12], -32768);
+    EXPECT_EQ(out[14], 32767);
 }
 
 TEST(float_to_pcm16, nothing_for_no_frames_or_no_buffer)
