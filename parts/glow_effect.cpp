@@ -23,12 +23,7 @@ glow_effect::glow_effect(scene& s)
     first_vertex = append_quad(s, quad_uv::upright);
 
     track falloff;
-    falloff.allocate(10);
-    for (int k = 0; k < 4; ++k)
-        falloff.keys[k] = falloff_keys[k];
-    falloff.period = 100000;
-    falloff.end_mode = end_wrap;
-    falloff.spline = 0;
+    falloff.assign(falloff_keys, 10, 100000, end_wrap, 0);
 
     const effect_pictures p = new_effect_pictures(glow_size, glow_size);
     for (int y = 0; y < glow_size; ++y)

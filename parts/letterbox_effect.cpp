@@ -33,11 +33,7 @@ letterbox_effect::letterbox_effect(scene& s)
     // Room for 20 keys, eight written: the last segment's end tangent is
     // taken against the unwritten key 8 at (0, 0), which shapes the final
     // rise towards 0.42.
-    offset_track.allocate(20);
-    std::copy(std::begin(offset_keys), std::end(offset_keys), offset_track.keys.get());
-    offset_track.period = 20000;
-    offset_track.end_mode = end_wrap;
-    offset_track.spline = 1;
+    offset_track.assign(offset_keys, 20, 20000, end_wrap, 1);
     s.add_effect(this);
 }
 

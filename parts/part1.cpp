@@ -160,14 +160,9 @@ part1::part1(scene& s)
     x_track.allocate(1);
     x_track.keys[0] = {0, 0};
     track brightness_track;
-    brightness_track.allocate(20);
-    static const key brightness_keys[] = {{0, 0},      {500, 0},     {1000, 0.8f},
-                                          {13000, 0.8f}, {15500, 0}, {20000, 0}};
-    for (int k = 0; k < 6; ++k)
-        brightness_track.keys[k] = {brightness_keys[k].value, brightness_keys[k].time};
-    brightness_track.period = 20000;
-    brightness_track.end_mode = end_wrap;
-    brightness_track.spline = 0;
+    static const track_key brightness_keys[] = {{0, 0},      {0, 500},     {0.8f, 1000},
+                                                {0.8f, 13000}, {0, 15500}, {0, 20000}};
+    brightness_track.assign(brightness_keys, 20, 20000, end_wrap, 0);
     new text_sprite_effect(s, "444", x_track, brightness_track, part1_fnt3);
     new letterbox_effect(s);
 }

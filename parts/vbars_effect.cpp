@@ -28,12 +28,7 @@ vbars_effect::vbars_effect(scene& s)
     for (bar& b : bars)
         b.size = 0.03f;
     // Room for 20 keys, six written; the rest stay (0, 0).
-    opacity_track.allocate(20);
-    for (int k = 0; k < 6; ++k)
-        opacity_track.keys[k] = opacity_keys[k];
-    opacity_track.period = 30000;
-    opacity_track.end_mode = end_wrap;
-    opacity_track.spline = 0;
+    opacity_track.assign(opacity_keys, 20, 30000, end_wrap, 0);
     s.add_effect(this);
 }
 

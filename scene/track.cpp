@@ -10,6 +10,17 @@ void track::allocate(int n)
     key_count = n > 0 ? n : 0;
 }
 
+void track::assign(std::span<const track_key> written, int room, float period_, int end_mode_, int spline_)
+{
+    const int count = static_cast<int>(written.size());
+    allocate(room > count ? room : count);
+    for (int k = 0; k < count; ++k)
+        keys[k] = written[k];
+    period = period_;
+    end_mode = end_mode_;
+    spline = spline_;
+}
+
 namespace {
 
 float wrap_time(const track& tr, float t)

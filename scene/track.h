@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 
 namespace vorlane {
 
@@ -23,6 +24,10 @@ struct track {
     // n zeroed keys and key_count = n; the caller writes keys and period.
     // Keys left unwritten stay (0, 0) and still feed the spline tangents.
     void allocate(int n);
+
+    // A track with room for `room` keys (at least the keys given), the
+    // given keys written first, and the given end and interpolation.
+    void assign(std::span<const track_key> written, int room, float period_, int end_mode_, int spline_);
 };
 
 inline constexpr int end_wrap = 0;
