@@ -29,7 +29,9 @@ if [ -n "$missing" ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
 fi
 
-cmake --preset default >/dev/null
+# Warnings are errors for the test run (what CI runs), not for a user's build.
+if [ "${1:-}" = "test" ]; then werror=ON; else werror=OFF; fi
+cmake --preset default -DVORLANE_WERROR=$werror >/dev/null
 cmake --build --preset default
 
 if [ "${1:-}" = "test" ]; then

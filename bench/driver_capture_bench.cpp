@@ -2,8 +2,8 @@
 // 640 x 480 frame, for a busy picture (part 1's noise) and a plain one
 // (a cleared frame).
 
-#include "driver/rand.h"
 #include "platform/png_writer.h"
+#include "runtime/rand.h"
 
 #include <benchmark/benchmark.h>
 

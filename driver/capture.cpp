@@ -1,7 +1,7 @@
 #include "driver/capture.h"
 
+#include "clock/show_clock.h"
 #include "driver/show.h"
-#include "driver/time_source.h"
 #include "driver/timeline.h"
 #include "engine/engine.h"
 #include "music/mixer.h"

@@ -1,13 +1,13 @@
 // vorlane: the show.
 
 #include "driver/capture.h"
-#include "driver/fatal.h"
-#include "driver/log.h"
 #include "driver/options.h"
 #include "driver/show.h"
 #include "driver/timeline.h"
 #include "driver/version.h"
 #include "music/ring_player.h"
+#include "runtime/fatal.h"
+#include "runtime/log.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,7 @@
 #include "driver/show.h"
 
+#include "clock/show_clock.h"
 #include "data/song.h"
-#include "driver/fatal.h"
-#include "driver/log.h"
-#include "driver/time_source.h"
 #include "driver/timeline.h"
 #include "engine/engine.h"
 #include "engine/trig_tables.h"
@@ -12,6 +10,9 @@
 #include "parts/fonts.h"
 #include "parts/part1.h"
 #include "platform/window.h"
+#include "runtime/fatal.h"
+#include "runtime/log.h"
+#include "scene/frame.h"
 #include "scene/scene.h"
 #include "scene/scene_anim_effect.h"
 
@@ -49,7 +50,7 @@ void start_show(int resx, int resy, bool windowed, bool silent_fallback)
 
     // Black while the rest loads.
     myscene = new scene(myengine, 0);
-    myengine.render(*myscene);
+    render(*myscene);
 
     init_fonts();
 

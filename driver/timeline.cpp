@@ -1,7 +1,6 @@
 #include "driver/timeline.h"
 
-#include "driver/log.h"
-#include "driver/time_source.h"
+#include "clock/show_clock.h"
 #include "engine/engine.h"
 #include "music/ring_player.h"
 #include "parts/part1.h"
@@ -10,6 +9,8 @@
 #include "parts/part4.h"
 #include "parts/part5.h"
 #include "platform/window.h"
+#include "runtime/log.h"
+#include "scene/frame.h"
 #include "scene/scene.h"
 #include "scene/scene_anim_effect.h"
 
@@ -107,7 +108,7 @@ pass_result main_loop_pass()
     advance_parts();
     switch (peek_message()) {
     case window_message::none:
-        myengine.render(*myscene);
+        render(*myscene);
         ++frames;
         return pass_result::rendered;
     case window_message::quit:

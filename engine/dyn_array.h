@@ -4,7 +4,7 @@
 // pointer, which grows the array when i is past its end.
 #pragma once
 
-#include "driver/fatal.h"
+#include "runtime/fatal.h"
 
 #include <limits>
 #include <memory>

@@ -1,5 +1,5 @@
 // The engine: the render window and the graphics device, the engine-wide
-// lists of pictures and textures, and the drawing of a scene's frame.
+// lists of pictures and textures.
 // One instance, myengine, reached by everything through en.
 #pragma once
 
@@ -9,10 +9,6 @@
 #include "platform/window.h"
 
 namespace vorlane {
-
-struct scene;
-struct material;
-struct light;
 
 class engine {
 public:
@@ -52,19 +48,6 @@ public:
     // Sets the alpha of every texel of texture number texture to 255 minus
     // the map's value (255 is transparent); shrinks the map in place.
     void add_alpha_map(int texture, int index);
-
-    // --- frame drawing (defined with the scene model, which it walks) ---
-
-    // Clears, draws and presents one frame of s, calling its effects
-    // before and after its meshes.
-    void render(scene& s);
-    // Loads l into device light index and enables it.
-    void set_light(int index, const light& l);
-    // Material colours, blending and the texture stages of m's layers.
-    void set_material(const material& m);
-    // The meshes of s in three passes: up to the first alpha-blended mesh
-    // without culling, the rest back faces first, then front faces.
-    void draw_meshes(scene& s);
 };
 
 extern engine myengine;

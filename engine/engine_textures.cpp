@@ -3,9 +3,9 @@
 
 #include "engine/engine.h"
 
-#include "driver/fatal.h"
-#include "driver/log.h"
 #include "engine/tga.h"
+#include "runtime/fatal.h"
+#include "runtime/log.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "engine/font.h"
 
-#include "driver/fatal.h"
-#include "driver/log.h"
 #include "platform/glyphs.h"
+#include "runtime/fatal.h"
+#include "runtime/log.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "engine/index_buffer.h"
 
-#include "driver/fatal.h"
+#include "runtime/fatal.h"
 
 #include <cstring>
 #include <limits>

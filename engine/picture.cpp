@@ -1,6 +1,6 @@
 #include "engine/picture.h"
 
-#include "driver/fatal.h"
+#include "runtime/fatal.h"
 
 #include <limits>
 

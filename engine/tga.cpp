@@ -1,6 +1,6 @@
 #include "engine/tga.h"
 
-#include "driver/fatal.h"
+#include "runtime/fatal.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,15 +1,16 @@
 #include "parts/part1.h"
 
+#include "clock/show_clock.h"
 #include "data/label_texts.h"
-#include "driver/fatal.h"
-#include "driver/log.h"
-#include "driver/rand.h"
-#include "driver/time_source.h"
+#include "effects/letterbox_effect.h"
+#include "effects/text_sprite_effect.h"
 #include "engine/engine.h"
 #include "engine/trig_tables.h"
 #include "parts/fonts.h"
-#include "parts/letterbox_effect.h"
-#include "parts/text_sprite_effect.h"
+#include "runtime/fatal.h"
+#include "runtime/log.h"
+#include "runtime/rand.h"
+#include "scene/frame.h"
 #include "scene/scene.h"
 
 #include <cstring>
@@ -331,7 +332,7 @@ void part1::draw_title(scene& s, matrix m, float f, float x)
     title->colour.r *= 3 * x;
     title->colour.g *= 3 * x;
     title->colour.b *= 3 * x;
-    en->set_material(*title);
+    set_material(*title);
     title->colour = kept;
 
     const mesh& quad = s.objects.at(1)->meshes[0];

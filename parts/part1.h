@@ -6,7 +6,7 @@
 #pragma once
 
 #include "engine/matrix.h"
-#include "parts/effect.h"
+#include "scene/effect.h"
 #include "scene/track.h"
 
 namespace vorlane {

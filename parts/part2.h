@@ -3,8 +3,8 @@
 // end of the song run as in the show.
 #pragma once
 
-#include "driver/time_source.h"
-#include "parts/effect.h"
+#include "clock/show_clock.h"
+#include "scene/effect.h"
 #include "scene/scene.h"
 
 namespace vorlane {

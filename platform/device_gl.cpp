@@ -2,10 +2,10 @@
 // the recorded Direct3D state into OpenGL state and a generated program,
 // render targets, presentation, and bringing the device up.
 
-#include "driver/fatal.h"
 #include "platform/device.h"
 #include "platform/gl_backend.h"
 #include "platform/window.h"
+#include "runtime/fatal.h"
 
 #include <SDL.h>
 

@@ -2,7 +2,7 @@
 
 #include "platform/window.h"
 
-#include "driver/fatal.h"
+#include "runtime/fatal.h"
 
 #include <SDL.h>
 

@@ -1,6 +1,6 @@
 #include "scene/csf_loader.h"
 
-#include "driver/fatal.h"
+#include "runtime/fatal.h"
 #include "scene/scene.h"
 
 #include <cstring>

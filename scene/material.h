@@ -1,9 +1,9 @@
 // How a mesh looks: its colour, its blending and up to two texture layers.
 #pragma once
 
-#include "driver/fatal.h"
 #include "engine/matrix.h"
 #include "platform/d3d_types.h"
+#include "runtime/fatal.h"
 
 namespace vorlane {
 

@@ -1,6 +1,6 @@
 #include "scene/scene.h"
 
-#include "driver/fatal.h"
+#include "runtime/fatal.h"
 
 namespace vorlane {
 

@@ -1,15 +1,11 @@
 #include "scene/scene_anim_effect.h"
 
+#include "clock/show_clock.h"
 #include "scene/scene.h"
 
 namespace vorlane {
 
 namespace {
-
-int no_clock()
-{
-    return 0;
-}
 
 // Parents first, so that a child's world is built on its parent's world of
 // the same frame. An object is marked before its parent is visited, so a
@@ -35,8 +31,6 @@ void update_object(scene& s, int i, float frame)
 }
 
 }  // namespace
-
-int (*time_func)() = no_clock;
 
 void scene_anim_effect::pre_render(scene& s)
 {

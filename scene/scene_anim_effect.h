@@ -3,15 +3,11 @@
 // and carries every light of the scene along its animated path.
 #pragma once
 
-#include "parts/effect.h"
+#include "scene/effect.h"
 
 namespace vorlane {
 
 struct scene;
-
-// The clock scene animation reads, in ms: the part time, unless a part
-// stretches it with a clock of its own. Set by the driver at start-up.
-extern int (*time_func)();
 
 class scene_anim_effect : public effect {
 public:

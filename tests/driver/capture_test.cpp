@@ -1,5 +1,5 @@
+#include "clock/show_clock.h"
 #include "driver/capture.h"
-#include "driver/time_source.h"
 #include "music/mixer.h"
 #include "tests/data/embedded_song.h"
 

@@ -1,6 +1,6 @@
-#include "parts/letterbox_effect.h"
+#include "effects/letterbox_effect.h"
+#include "effects/text_sprite_effect.h"
 #include "parts/part1.h"
-#include "parts/text_sprite_effect.h"
 #include "tests/parts/parts_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "parts/part1.h"
+#include "scene/frame.h"
 #include "tests/parts/parts_test_support.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ struct part1_frames : testing::Test {
     std::vector<std::uint32_t> frame_at(int ms)
     {
         set_part_time(ms);
-        myengine.render(s);
+        render(s);
         return frame_pixels();
     }
     scene s{parts_engine(), 0};

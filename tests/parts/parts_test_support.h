@@ -4,11 +4,11 @@
 // time reads 0).
 #pragma once
 
-#include "driver/rand.h"
-#include "driver/time_source.h"
+#include "clock/show_clock.h"
 #include "engine/trig_tables.h"
 #include "parts/fonts.h"
 #include "parts/part1.h"
+#include "runtime/rand.h"
 #include "scene/scene.h"
 #include "tests/engine/test_engine.h"
 

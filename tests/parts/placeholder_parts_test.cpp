@@ -2,6 +2,7 @@
 #include "parts/part3.h"
 #include "parts/part4.h"
 #include "parts/part5.h"
+#include "scene/frame.h"
 #include "scene/scene_anim_effect.h"
 #include "tests/parts/parts_test_support.h"
 #include "tests/scene/test_scene.h"
@@ -47,12 +48,12 @@ TEST(placeholder_parts, the_second_part_shows_only_the_clear_colour_of_the_kept_
     q.s.build_draw_list();
     q.s.clear_colour = 0xFF204080;
     lit_colour_only colour_only(false);
-    myengine.render(q.s);
+    render(q.s);
     EXPECT_NE(back_buffer_pixel(10, 10), 0xFF204080u);
 
     q.s.no_effects = 0;
     new part2(q.s);
-    myengine.render(q.s);
+    render(q.s);
     EXPECT_EQ(back_buffer_pixel(10, 10), 0xFF204080u);
     EXPECT_EQ(back_buffer_pixel(50, 40), 0xFF204080u);
 }

@@ -2,9 +2,9 @@
 // (the quit Escape posts lasts for the life of the process, and failures
 // end it).
 
-#include "driver/fatal.h"
 #include "platform/device.h"
 #include "platform/window.h"
+#include "runtime/fatal.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

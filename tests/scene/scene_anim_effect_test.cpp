@@ -1,3 +1,4 @@
+#include "clock/show_clock.h"
 #include "scene/scene.h"
 #include "scene/scene_anim_effect.h"
 #include "tests/engine/test_engine.h"

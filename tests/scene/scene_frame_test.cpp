@@ -1,4 +1,5 @@
-#include "parts/effect.h"
+#include "scene/effect.h"
+#include "scene/frame.h"
 #include "tests/scene/test_scene.h"
 
 #include <gtest/gtest.h>
@@ -44,10 +45,10 @@ public:
 TEST(scene_frame_test, a_fresh_scene_is_a_cleared_frame)
 {
     scene s(test_engine(), 0);
-    myengine.render(s);
+    render(s);
     EXPECT_EQ(back_buffer_pixel(0, 0), 0u);
     s.clear_colour = 0xFF0099CC;
-    myengine.render(s);
+    render(s);
     EXPECT_EQ(back_buffer_pixel(test_width - 1, test_height - 1), 0xFF0099CCu);
     EXPECT_EQ(myengine.pd3dDev->state.ambient, 0xFF606060u);
     EXPECT_EQ(myengine.pd3dDev->state.lighting, 1u);
@@ -69,7 +70,7 @@ TEST(scene_frame_test, effects_run_in_registration_order_around_the_meshes)
     q.s.add_effect(&b);
     q.s.add_effect(&a);  // twice: called twice in each loop
     myengine.pd3dDev->set_render_state(D3DRS_CULLMODE, D3DCULL_NONE);
-    myengine.render(q.s);
+    render(q.s);
     // "late" joined during a's first pre_render and is called in the same loop.
     EXPECT_EQ(journal, (std::vector<std::string>{"a.pre", "b.pre", "a.pre", "late.pre", "a.post",
                                                  "b.post", "a.post", "late.post"}));
@@ -84,7 +85,7 @@ TEST(scene_frame_test, a_scene_without_objects_still_calls_its_effects)
     scene s(test_engine(), 0);
     s.add_effect(&a);
     myengine.pd3dDev->set_render_state(D3DRS_CULLMODE, D3DCULL_CW);
-    myengine.render(s);
+    render(s);
     EXPECT_EQ(journal, (std::vector<std::string>{"a.pre", "a.post"}));
     // No meshes drawn, so the cull mode is left as it was.
     EXPECT_EQ(a.seen_cull_at_post, D3DCULL_CW);
@@ -109,7 +110,7 @@ TEST(scene_frame_test, a_lit_mesh_under_a_perspective_camera_reads_back_its_ligh
     l->colour = {0.25f, 0.25f, 0.25f, 1};
     q.s.no_lights = 1;
     q.s.build_draw_list();
-    myengine.render(q.s);
+    render(q.s);
 
     // Global ambient, the light's ambient and its diffuse, each times the
     // material colour.
@@ -136,7 +137,8 @@ TEST(scene_frame_test, set_light_copies_the_light_and_enables_it)
     l.attenuation[1] = -2;
     l.attenuation[2] = 1;
     l.falloff = 9;
-    test_engine().set_light(3, l);
+    test_engine();
+    set_light(3, l);
     const d3d_light& d = myengine.pd3dDev->state.lights[3];
     EXPECT_EQ(d.type, 1u);
     EXPECT_EQ(d.position.z, 3);

@@ -1,3 +1,4 @@
+#include "scene/frame.h"
 #include "scene/scene.h"
 #include "tests/engine/test_engine.h"
 
@@ -28,11 +29,11 @@ int texture_pair()
 
 TEST(scene_material_test, blend_values_set_blending_and_depth_writes)
 {
-    engine& e = test_engine();
+    test_engine();
     material m;
     m.colour = {0.5f, 0.25f, 1, 0.75f};
     m.blend = 1;
-    e.set_material(m);
+    set_material(m);
     EXPECT_EQ(state().alphablendenable, 1u);
     EXPECT_EQ(state().zwriteenable, 0u);
     EXPECT_EQ(state().srcblend, D3DBLEND_SRCALPHA);
@@ -43,12 +44,12 @@ TEST(scene_material_test, blend_values_set_blending_and_depth_writes)
     EXPECT_EQ(state().material.emissive.r, 0);
 
     m.blend = 2;
-    e.set_material(m);
+    set_material(m);
     EXPECT_EQ(state().destblend, D3DBLEND_ONE);
 
     // Opaque leaves the factors as they were.
     m.blend = 7;
-    e.set_material(m);
+    set_material(m);
     EXPECT_EQ(state().alphablendenable, 0u);
     EXPECT_EQ(state().zwriteenable, 1u);
     EXPECT_EQ(state().srcblend, D3DBLEND_SRCALPHA);
@@ -68,7 +69,7 @@ TEST(scene_material_test, layers_fill_stages_and_the_rest_are_emptied)
     env->texgen = 2;
     env->tex_matrix.move(0.5f, 0.5f, 0);
     e.pd3dDev->set_texture(2, *e.textures.at(t));
-    e.set_material(m);
+    set_material(m);
     EXPECT_EQ(state().textures[0], *e.textures.at(t));
     EXPECT_EQ(state().textures[1], *e.textures.at(t + 1));
     EXPECT_EQ(state().textures[2], nullptr);
@@ -87,7 +88,7 @@ TEST(scene_material_test, layers_fill_stages_and_the_rest_are_emptied)
     m.no_layers = 1;
     m.layers[0].texgen = 1;
     m.layers[0].alpha_from_texture = 2;  // only 1 means the texture
-    e.set_material(m);
+    set_material(m);
     EXPECT_EQ(state().stages[1].color_op, D3DTOP_DISABLE);
     EXPECT_EQ(state().textures[1], nullptr);
     EXPECT_EQ(state().stages[0].alpha_arg1, D3DTA_DIFFUSE);
@@ -101,7 +102,7 @@ TEST(scene_material_test, stage_0_colour_operation_is_left_to_its_owner)
     e.pd3dDev->set_texture_stage_state(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     material m;
     m.add_layer()->texture = texture_pair();
-    e.set_material(m);
+    set_material(m);
     EXPECT_EQ(state().stages[0].color_op, D3DTOP_SELECTARG1);
     e.pd3dDev->set_texture_stage_state(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
 }

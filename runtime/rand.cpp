@@ -1,0 +1,13 @@
+#include "runtime/rand.h"
+
+namespace vorlane {
+
+std::uint32_t rand_state = 1;
+
+int rand()
+{
+    rand_state = rand_state * 214013u + 2531011u;
+    return static_cast<int>((rand_state >> 16) & 0x7fff);
+}
+
+}  // namespace vorlane
