@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds Vorlane and runs the show (./vorlane.sh [vorlane options]) or the
-# whole test suite (./vorlane.sh test). Installs the Debian packages it
-# needs first when they are missing.
+# Builds Vorlane and runs the show (./vorlane.sh [vorlane options]), the
+# whole test suite (./vorlane.sh test), or the suite under AddressSanitizer
+# and UBSan (./vorlane.sh test-asan). Installs the Debian packages it needs
+# first when they are missing.
 set -eu
 cd "$(dirname "$0")"
 
@@ -27,6 +28,12 @@ if [ -n "$missing" ]; then
     fi
     apt-get update
     DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
+fi
+
+if [ "${1:-}" = "test-asan" ]; then
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan
+    exec ctest --preset asan
 fi
 
 # Warnings are errors for the test run (what CI runs), not for a user's build.

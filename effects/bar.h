@@ -36,4 +36,12 @@ struct bar {
 
 inline constexpr int bar_count = 5;
 
+struct scene;
+
+// One frame of a bar effect at part time t: each bar is the effect's quad
+// squeezed to the bar's thickness along axis (0 x, 1 y) and moved to its
+// position, darkening what lies under it by the material's alpha.
+void draw_bars(scene& s, int material, int first_vertex, bar (&bars)[bar_count], int axis, float t,
+               float (*next_position)());
+
 }  // namespace vorlane

@@ -10,13 +10,6 @@
 
 namespace vorlane {
 
-namespace {
-
-// The frame's own ambient, put back after the flash lit itself fully.
-constexpr std::uint32_t frame_ambient = 0xFF606060;
-
-}  // namespace
-
 invert_flash_effect::invert_flash_effect(scene& s)
 {
     first_vertex = append_quad(s, quad_uv::plain);

@@ -2,8 +2,6 @@
 
 #include "clock/show_clock.h"
 #include "effects/effect_common.h"
-#include "engine/engine.h"
-#include "scene/frame.h"
 #include "scene/scene.h"
 
 namespace vorlane {
@@ -35,28 +33,9 @@ vbars_effect::vbars_effect(scene& s)
 
 void vbars_effect::post_render(scene& s)
 {
-    device& d = *pd3dDev;
     const float t = static_cast<float>(get_parttime());
-    d.set_transform(D3DTS_VIEW, identity_matrix.e);
-    d.set_transform(D3DTS_PROJECTION, identity_matrix.e);
-
-    vorlane::material* m = s.materials.at(material);
-    m->colour.a = track_value(opacity_track, t);
-    set_material(*m);
-
-    // destination x source alpha: the bar multiplies what is under it.
-    d.set_texture_stage_state(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-    d.set_render_state(D3DRS_SRCBLEND, D3DBLEND_ZERO);
-    d.set_render_state(D3DRS_DESTBLEND, D3DBLEND_SRCALPHA);
-
-    for (bar& b : bars) {
-        const float x = b.position(t, random_x);
-        matrix world = identity_matrix;
-        world(0, 0) = b.size;
-        world(3, 0) = x;
-        d.set_transform(D3DTS_WORLD, world.e);
-        draw_quad(first_vertex);
-    }
+    s.materials.at(material)->colour.a = track_value(opacity_track, t);
+    draw_bars(s, material, first_vertex, bars, 0, t, random_x);
 }
 
 }  // namespace vorlane

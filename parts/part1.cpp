@@ -14,7 +14,6 @@
 #include "scene/scene.h"
 
 #include <cstring>
-#include <initializer_list>
 
 namespace vorlane {
 
@@ -33,22 +32,20 @@ constexpr float title_frame = 361;
 constexpr float echo_frame = 365.75f;
 constexpr int echo_copies = 200;
 
-struct key {
-    float time;
-    float value;
-};
-
-// A track holding exactly the given keys.
-void fill(track& tr, std::initializer_list<key> keys, float period, int end_mode)
-{
-    tr.allocate(static_cast<int>(keys.size()));
-    int k = 0;
-    for (const key& each : keys)
-        tr.keys[k++] = {each.value, each.time};
-    tr.period = period;
-    tr.end_mode = end_mode;
-    tr.spline = 1;
-}
+// Keys of the part's own curves, in frames; the keys before 0 carry the
+// lead-in of a restart, which begins at -5500 ms (frame -110).
+constexpr track_key scale_keys[] = {{700, -120}, {500, -80}, {300, -60}, {100, -40},
+                                    {10, -20}, {2, -4}, {1, 0}, {1, 28.5f},
+                                    {0.32f, 57}, {0.32f, 66.5f}, {0.32f, 1000}};
+constexpr track_key interval_keys[] = {{2, -10000}, {2, 0}, {2, 57}, {0.1f, 142.5f}, {0.1f, 1000}};
+constexpr track_key tilt_keys[] = {{0, 0}, {0, 285}, {0.49f, 313.5f}, {0.49f, 332.5f}};
+constexpr track_key speed_keys[] = {{0.02f, 0}, {0.02f, 294.5f}, {-0.04f, 313.5f},
+                                    {-0.09f, 332.5f}, {-0.09f, 346.75f}, {0, 351.5f},
+                                    {0, 356.25f}, {0, 1000}};
+constexpr track_key echo_keys[] = {{0, 365.75f}, {0.3f, 373.35f}, {0.2f, 380}, {0.03f, 384.75f},
+                                   {0.03f, 950}};
+constexpr track_key growth_keys[] = {{0.002f, 365.75f}, {0.002f, 370.5f}, {-0.002f, 375.25f},
+                                     {-0.002f, 1000}};
 
 float frames(const scene& s)
 {
@@ -100,9 +97,9 @@ part1::part1(scene& s)
         m.object = i;
     }
 
-    s.projection(2, 3) = 1;
+    // perspective() leaves [3][3] alone: cleared, clip w is the camera z
+    // itself rather than z + 1 as on the other parts' projections.
     s.projection(3, 3) = 0;
-    s.projection(3, 2) = -0.01f;
     s.projection.perspective(0.1f, 1000, 1.5f);
     s.view = identity_matrix;
     s.view(3, 2) = -0.3f;
@@ -130,23 +127,12 @@ part1::part1(scene& s)
     l->position.set(0, 0, 0, 1);
     l->colour = {1, 1, 1, 1};
 
-    // Times in frames; the keys before 0 carry the lead-in of a restart,
-    // which begins at -5500 ms (frame -110).
-    fill(scale_track,
-         {{-120, 700}, {-80, 500}, {-60, 300}, {-40, 100}, {-20, 10}, {-4, 2}, {0, 1}, {28.5f, 1},
-          {57, 0.32f}, {66.5f, 0.32f}, {1000, 0.32f}},
-         1000, end_wrap);
-    fill(interval_track, {{-10000, 2}, {0, 2}, {57, 2}, {142.5f, 0.1f}, {1000, 0.1f}}, 1000,
-         end_wrap);
-    fill(tilt_track, {{0, 0}, {285, 0}, {313.5f, 0.49f}, {332.5f, 0.49f}}, 332.5f, end_hold);
-    fill(speed_track,
-         {{0, 0.02f}, {294.5f, 0.02f}, {313.5f, -0.04f}, {332.5f, -0.09f}, {346.75f, -0.09f},
-          {351.5f, 0}, {356.25f, 0}, {1000, 0}},
-         1000, end_wrap);
-    fill(echo_track, {{365.75f, 0}, {373.35f, 0.3f}, {380, 0.2f}, {384.75f, 0.03f}, {950, 0.03f}},
-         1000, end_wrap);
-    fill(growth_track, {{365.75f, 0.002f}, {370.5f, 0.002f}, {375.25f, -0.002f}, {1000, -0.002f}},
-         1000, end_wrap);
+    scale_track.assign(scale_keys, std::size(scale_keys), 1000, end_wrap, 1);
+    interval_track.assign(interval_keys, std::size(interval_keys), 1000, end_wrap, 1);
+    tilt_track.assign(tilt_keys, std::size(tilt_keys), 332.5f, end_hold, 1);
+    speed_track.assign(speed_keys, std::size(speed_keys), 1000, end_wrap, 1);
+    echo_track.assign(echo_keys, std::size(echo_keys), 1000, end_wrap, 1);
+    growth_track.assign(growth_keys, std::size(growth_keys), 1000, end_wrap, 1);
 
     // Ten frames back, so that the first frame updates the zoom.
     last_time = frames(s) - 10;

@@ -10,8 +10,6 @@ namespace vorlane {
 
 namespace {
 
-constexpr std::uint32_t frame_ambient = 0xFF606060;
-
 void draw_mesh(scene& s, const mesh& m)
 {
     pd3dDev->set_transform(D3DTS_WORLD, s.objects.at(m.object)->world.e);

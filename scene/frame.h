@@ -2,7 +2,13 @@
 // so it lives with the scene and the engine stays free of it.
 #pragma once
 
+#include <cstdint>
+
 namespace vorlane {
+
+// The ambient light every frame starts with; effects that light themselves
+// fully put it back when done.
+inline constexpr std::uint32_t frame_ambient = 0xFF606060;
 
 struct scene;
 struct material;
