@@ -1,6 +1,7 @@
 #include "music/sequencer.h"
 
 #include "music/mixer.h"
+#include "music/xm_effects.h"
 
 #include <algorithm>
 #include <cmath>
@@ -135,6 +136,8 @@ void envelope_step(envelope_ref e, channel& c)
     e.tick += 1;
 }
 
+// Effect L. Only the volume envelope moves; trackers move the panning
+// envelope along with it.
 void set_envelope_position(const instrument& ins, channel& c, int p)
 {
     if (!(ins.vol_type & envelope_on))
@@ -261,40 +264,47 @@ void retrig_volume(channel& c)
 
 void volume_column_row(channel& c, int v)
 {
+    if (v >= vc_set_volume_lowest && v <= vc_set_volume_highest) {
+        c.volume = v - vc_set_volume_lowest;
+        c.update_flags |= update_volume;
+        return;
+    }
     int l = v & 15;
     switch (v >> 4) {
-    case 1: case 2: case 3: case 4: case 5:
-        if (v <= 0x50) {
-            c.volume = v - 0x10;
-            c.update_flags |= update_volume;
-        }
-        break;
-    case 6: case 8:
+    // The plain slides act on the row's first tick too, where trackers
+    // leave that tick to the fine slides.
+    case vc_slide_down:
+    case vc_fine_slide_down:
         c.volume = std::max(c.volume - l, 0);
         c.update_flags |= update_volume;
         break;
-    case 7: case 9:
+    case vc_slide_up:
+    case vc_fine_slide_up:
         c.volume = std::min(c.volume + l, 64);
         c.update_flags |= update_volume;
         break;
-    case 0xA: c.vib_speed = std::uint8_t(l); break;
-    case 0xB: c.vib_depth = std::uint8_t(l); break;
-    case 0xC:
+    case vc_vibrato_speed: c.vib_speed = std::uint8_t(l); break;
+    case vc_vibrato: c.vib_depth = std::uint8_t(l); break;
+    case vc_set_pan:
         c.pan = 16 * l;
         c.update_flags |= update_pan;
         break;
-    case 0xD:
+    // Panning slides act on every tick, the first included, and are not
+    // bounded here: update_voice clamps what reaches the voice.
+    case vc_pan_slide_down:
         c.pan -= l;
         c.update_flags |= update_pan;
         break;
-    case 0xE:
+    case vc_pan_slide_up:
         c.pan += l;
         c.update_flags |= update_pan;
         break;
-    case 0xF:
+    case vc_tone_porta:
         if (l)
             c.porta_speed = std::uint8_t(16 * l);
         c.porta_target = c.note_period;
+        // Only the sample restart is held back: a portamento row is known
+        // by the effect column alone, so the new note's period is already set.
         c.update_flags &= std::uint8_t(~update_start);
         break;
     default: break;
@@ -305,28 +315,28 @@ void volume_column_tick(channel& c, int v)
 {
     int l = v & 15;
     switch (v >> 4) {
-    case 6:
+    case vc_slide_down:
         c.volume = std::max(c.volume - l, 0);
         c.update_flags |= update_volume;
         break;
-    case 7:
+    case vc_slide_up:
         c.volume = std::min(c.volume + l, 64);
         c.update_flags |= update_volume;
         break;
-    case 0xB:
+    case vc_vibrato:
         c.vib_depth = std::uint8_t(l);
         vibrato(c);
         advance_vibrato(c);
         break;
-    case 0xD:
+    case vc_pan_slide_down:
         c.pan -= l;
         c.update_flags |= update_pan;
         break;
-    case 0xE:
+    case vc_pan_slide_up:
         c.pan += l;
         c.update_flags |= update_pan;
         break;
-    case 0xF: tone_porta(c); break;
+    case vc_tone_porta: tone_porta(c); break;
     default: break;
     }
 }
@@ -365,6 +375,275 @@ void set_levels(voice& v)
 {
     v.left_level = std::uint8_t(v.volume * v.pan / 255);
     v.right_level = std::uint8_t(v.volume * (255 - v.pan) / 255);
+}
+
+// Both envelopes, and the fade once the key is released: on every tick,
+// the row's first included.
+void advance_envelopes(const instrument& ins, channel& c)
+{
+    if ((ins.vol_type & envelope_on) && !c.vol_env_done)
+        envelope_step(volume_envelope(ins, c), c);
+    if ((ins.pan_type & envelope_on) && !c.pan_env_done)
+        envelope_step(pan_envelope(ins, c), c);
+    if (c.key_off) {
+        c.fade_volume = std::max(c.fade_volume - ins.fadeout, 0);
+        c.update_flags |= update_volume;
+    }
+}
+
+// A row's cell up to its effect: instrument and note, the note's period,
+// the instrument's defaults, the volume column, key-off and the envelopes.
+resolved start_row(const song* s, channel& c, const cell& k)
+{
+    bool has_note = k.note != 0 && k.note != note_key_off;
+    bool porta_row = k.effect == fx_tone_porta || k.effect == fx_tone_porta_volume_slide;
+    if (k.instrument && !porta_row)
+        c.instrument = std::uint8_t(k.instrument - 1);
+    if (has_note && !porta_row)
+        c.note = std::uint8_t(k.note - 1);
+    resolved r = resolve(s, c);
+    if (!porta_row && c.instrument < s->num_instruments)
+        c.sample = r.smp;
+
+    if (c.last_effect == fx_tremolo && k.effect != fx_tremolo)
+        c.volume += c.volume_delta;  // the last tremolo offset stays
+    c.volume_delta = 0;
+    c.update_flags = 0;
+    c.last_effect = k.effect;
+    if (has_note) {
+        c.real_note = std::uint8_t(k.note - 1 + r.smp->relative_note);
+        if (linear_table(s))
+            c.note_period = 7680 - 64 * c.real_note - r.smp->finetune / 2;
+        else
+            c.note_period = amiga_period(c.real_note, r.smp->finetune);
+        if (!porta_row)
+            c.period = c.note_period;
+        c.update_flags = update_start;
+    }
+    c.period_delta = 0;
+    c.update_flags |= update_frequency | update_volume;
+    if (k.instrument)
+        apply_instrument(c, r.smp);
+    if (k.volume)
+        volume_column_row(c, k.volume);
+    // K releases the key on the row's first tick whatever its parameter,
+    // where trackers take the parameter as the tick to release it on.
+    if (k.note == note_key_off || k.effect == fx_key_off)
+        c.key_off = 1;
+    advance_envelopes(*r.ins, c);
+    if (!(r.ins->vol_type & envelope_on) && c.key_off)
+        c.vol_env_out = 0;
+    return r;
+}
+
+// The effect's work on the row's first tick. `jumped` is set by a position
+// jump, so that a pattern break on a later channel keeps the jump's order.
+void row_effect(song* s, channel& c, const cell& k, const resolved& r, bool& jumped)
+{
+    int p = k.parameter, h = p >> 4, l = p & 15;
+    switch (k.effect) {
+    case fx_porta_up:
+        if (p)
+            c.porta_up_memory = std::uint8_t(p);
+        break;
+    case fx_porta_down:
+        if (p)
+            c.porta_down_memory = std::uint8_t(p);
+        break;
+    case fx_tone_porta:
+        if (p)
+            c.porta_speed = std::uint8_t(p);
+        c.porta_target = c.note_period;
+        c.update_flags &= std::uint8_t(~(update_frequency | update_start));
+        break;
+    case fx_vibrato:
+        if (h)
+            c.vib_speed = std::uint8_t(h);
+        if (l)
+            c.vib_depth = std::uint8_t(l);
+        vibrato(c);
+        break;
+    case fx_tone_porta_volume_slide:
+        c.porta_target = c.note_period;
+        if (p)
+            c.vol_slide_memory = std::uint8_t(p);
+        c.update_flags &= std::uint8_t(~(update_frequency | update_start));
+        break;
+    case fx_vibrato_volume_slide:
+        if (p)
+            c.vol_slide_memory = std::uint8_t(p);
+        vibrato(c);
+        break;
+    case fx_tremolo:
+        if (h)
+            c.trem_speed = std::uint8_t(h);
+        if (l)
+            c.trem_depth = std::uint8_t(l);
+        break;
+    case fx_set_pan:
+        c.pan = p;
+        c.update_flags |= update_pan;
+        break;
+    case fx_sample_offset: {
+        if (p)
+            c.offset_memory = p;
+        std::uint32_t o = 256u * std::uint32_t(c.offset_memory);
+        if (o >= r.smp->loop_end()) {
+            c.update_flags &= std::uint8_t(~update_start);
+            c.update_flags |= update_stop;
+        } else {
+            c.voice->start_offset = o;
+        }
+        break;
+    }
+    case fx_volume_slide:
+        if (p)
+            c.vol_slide_memory = std::uint8_t(p);
+        break;
+    case fx_position_jump:
+        s->next_row = 0;
+        // Past the song's end a jump goes to its start, not to the restart position.
+        s->next_order = p < s->song_length ? p : 0;
+        jumped = true;
+        break;
+    case fx_set_volume:
+        // The levels are 8-bit: volumes above 64 would overflow them.
+        c.volume = std::min(p, 64);
+        c.update_flags |= update_volume;
+        break;
+    case fx_pattern_break:
+        s->next_row = 10 * h + l;
+        if (s->next_row > 63)
+            s->next_row = 0;
+        if (!jumped)
+            s->next_order = s->order + 1;
+        // A break out of the last order also goes to the start, not to the restart position.
+        if (s->next_order >= s->song_length)
+            s->next_order = 0;
+        break;
+    case fx_extended:
+        // Deliberately none of the E effects: no fine slides, note cuts or
+        // delays, pattern loops or pattern delays.
+        break;
+    case fx_set_speed:
+        // F00 sets speed 0 rather than stopping: every tick then starts a row.
+        if (p < first_bpm_parameter)
+            s->speed = p;
+        else
+            song_set_bpm(s, p);
+        break;
+    case fx_set_global_volume:
+        s->global_volume = std::min(p, 64);
+        c.update_flags |= update_volume;
+        break;
+    case fx_global_volume_slide:
+        if (p)
+            s->global_volume_slide = std::uint8_t(p);
+        break;
+    case fx_set_envelope_position: set_envelope_position(*r.ins, c, p); break;
+    case fx_pan_slide:
+        if (p)
+            c.pan_slide_memory = std::uint8_t(p);
+        c.update_flags |= update_pan;
+        break;
+    case fx_multi_retrig:
+        if (p) {
+            c.retrig_volume = std::uint8_t(h);
+            c.retrig_interval = std::uint8_t(l);
+        }
+        break;
+    case fx_tremor:
+        if (p) {
+            c.tremor_on = std::uint8_t(h + 1);
+            c.tremor_off = std::uint8_t(l + 1);
+        }
+        tremor(c);
+        break;
+    case fx_extra_fine_porta:
+        if (h == extra_fine_porta_up) {
+            if (l)
+                c.xfine_up_memory = std::uint8_t(l);
+            c.period -= c.xfine_up_memory;
+        } else if (h == extra_fine_porta_down) {
+            if (l)
+                c.xfine_down_memory = std::uint8_t(l);
+            c.period += c.xfine_down_memory;
+        }
+        break;
+    default: break;  // K acted before the envelopes; the other letters are not played
+    }
+}
+
+// The effect's work on the row's later ticks.
+void tick_effect(song* s, channel& c, const cell& k, const sample* smp)
+{
+    int p = k.parameter;
+    switch (k.effect) {
+    case fx_arpeggio:
+        if (p) {
+            int phase = s->tick % 3;
+            int n = phase == 1 ? p >> 4 : phase == 2 ? p & 15 : 0;
+            c.period_delta = n ? arpeggio_delta(s, c, smp, n) : 0;
+            c.update_flags |= update_frequency;
+        }
+        break;
+    case fx_porta_up:
+        // The same floor on both frequency tables; downwards there is none.
+        c.period = std::max(c.period - 4 * c.porta_up_memory, 56);
+        c.period_delta = 0;
+        c.update_flags |= update_frequency;
+        break;
+    case fx_porta_down:
+        c.period += 4 * c.porta_down_memory;
+        c.period_delta = 0;
+        c.update_flags |= update_frequency;
+        break;
+    case fx_tone_porta:
+        c.period_delta = 0;
+        tone_porta(c);
+        break;
+    case fx_vibrato:
+        vibrato(c);
+        advance_vibrato(c);
+        break;
+    case fx_tone_porta_volume_slide:
+        c.period_delta = 0;
+        tone_porta(c);
+        volume_slide(c);
+        break;
+    case fx_vibrato_volume_slide:
+        vibrato(c);
+        advance_vibrato(c);
+        volume_slide(c);
+        break;
+    case fx_tremolo: tremolo(c); break;
+    case fx_volume_slide: volume_slide(c); break;
+    case fx_global_volume_slide: {
+        int h = s->global_volume_slide >> 4, l = s->global_volume_slide & 15;
+        if (h)
+            s->global_volume = std::min(s->global_volume + h, 64);
+        else if (l)
+            s->global_volume = std::max(s->global_volume - l, 0);
+        break;
+    }
+    case fx_pan_slide: {
+        int h = c.pan_slide_memory >> 4, l = c.pan_slide_memory & 15;
+        if (h)
+            c.pan = std::min(c.pan + h, 255);
+        else if (l)
+            c.pan = std::max(c.pan - l, 0);
+        c.update_flags |= update_pan;
+        break;
+    }
+    case fx_multi_retrig:
+        if (c.retrig_interval && s->tick % c.retrig_interval == 0) {
+            retrig_volume(c);
+            c.update_flags |= update_start;
+        }
+        break;
+    case fx_tremor: tremor(c); break;
+    default: break;
+    }
 }
 
 }  // namespace
@@ -496,184 +775,11 @@ void process_row(song* s)
     if (!cells)
         return;
     for (int i = 0; i < s->num_channels; ++i) {
-        const cell& k = cells[i];
         channel& c = channels[i];
-        int p = k.parameter, h = p >> 4, l = p & 15;
-        bool has_note = k.note != 0 && k.note != note_key_off;
-        bool porta_row = k.effect == 3 || k.effect == 5;
-        if (k.instrument && !porta_row)
-            c.instrument = std::uint8_t(k.instrument - 1);
-        if (has_note && !porta_row)
-            c.note = std::uint8_t(k.note - 1);
-        resolved r = resolve(s, c);
-        if (!porta_row && c.instrument < s->num_instruments)
-            c.sample = r.smp;
-        const sample* smp = r.smp;
-        const instrument& ins = *r.ins;
-
-        if (c.last_effect == 7 && k.effect != 7)
-            c.volume += c.volume_delta;  // the last tremolo offset stays
-        c.volume_delta = 0;
-        c.update_flags = 0;
-        c.last_effect = k.effect;
-        if (has_note) {
-            c.real_note = std::uint8_t(k.note - 1 + smp->relative_note);
-            if (linear_table(s))
-                c.note_period = 7680 - 64 * c.real_note - smp->finetune / 2;
-            else
-                c.note_period = amiga_period(c.real_note, smp->finetune);
-            if (!porta_row)
-                c.period = c.note_period;
-            c.update_flags = update_start;
-        }
-        c.period_delta = 0;
-        c.update_flags |= update_frequency | update_volume;
-        if (k.instrument)
-            apply_instrument(c, smp);
-        if (k.volume)
-            volume_column_row(c, k.volume);
-        if (k.note == note_key_off || k.effect == 20)
-            c.key_off = 1;
-        if (ins.vol_type & envelope_on) {
-            if (!c.vol_env_done)
-                envelope_step(volume_envelope(ins, c), c);
-        } else if (c.key_off) {
-            c.vol_env_out = 0;
-        }
-        if ((ins.pan_type & envelope_on) && !c.pan_env_done)
-            envelope_step(pan_envelope(ins, c), c);
-        if (c.key_off) {
-            c.fade_volume = std::max(c.fade_volume - ins.fadeout, 0);
-            c.update_flags |= update_volume;
-        }
-
-        switch (k.effect) {
-        case 1:
-            if (p)
-                c.porta_up_memory = std::uint8_t(p);
-            break;
-        case 2:
-            if (p)
-                c.porta_down_memory = std::uint8_t(p);
-            break;
-        case 3:
-            if (p)
-                c.porta_speed = std::uint8_t(p);
-            c.porta_target = c.note_period;
-            c.update_flags &= std::uint8_t(~(update_frequency | update_start));
-            break;
-        case 4:
-            if (h)
-                c.vib_speed = std::uint8_t(h);
-            if (l)
-                c.vib_depth = std::uint8_t(l);
-            vibrato(c);
-            break;
-        case 5:
-            c.porta_target = c.note_period;
-            if (p)
-                c.vol_slide_memory = std::uint8_t(p);
-            c.update_flags &= std::uint8_t(~(update_frequency | update_start));
-            break;
-        case 6:
-            if (p)
-                c.vol_slide_memory = std::uint8_t(p);
-            vibrato(c);
-            break;
-        case 7:
-            if (h)
-                c.trem_speed = std::uint8_t(h);
-            if (l)
-                c.trem_depth = std::uint8_t(l);
-            break;
-        case 8:
-            c.pan = p;
-            c.update_flags |= update_pan;
-            break;
-        case 9: {
-            if (p)
-                c.offset_memory = p;
-            std::uint32_t o = 256u * std::uint32_t(c.offset_memory);
-            if (o >= smp->loop_end()) {
-                c.update_flags &= std::uint8_t(~update_start);
-                c.update_flags |= update_stop;
-            } else {
-                c.voice->start_offset = o;
-            }
-            break;
-        }
-        case 10:
-            if (p)
-                c.vol_slide_memory = std::uint8_t(p);
-            break;
-        case 11:
-            s->next_row = 0;
-            s->next_order = p < s->song_length ? p : 0;
-            jumped = true;
-            break;
-        case 12:
-            // The levels are 8-bit: volumes above 64 would overflow them.
-            c.volume = std::min(p, 64);
-            c.update_flags |= update_volume;
-            break;
-        case 13:
-            s->next_row = 10 * h + l;
-            if (s->next_row > 63)
-                s->next_row = 0;
-            if (!jumped)
-                s->next_order = s->order + 1;
-            if (s->next_order >= s->song_length)
-                s->next_order = 0;
-            break;
-        case 15:
-            if (p < 32)
-                s->speed = p;
-            else
-                song_set_bpm(s, p);
-            break;
-        case 16:
-            s->global_volume = std::min(p, 64);
-            c.update_flags |= update_volume;
-            break;
-        case 17:
-            if (p)
-                s->global_volume_slide = std::uint8_t(p);
-            break;
-        case 20: c.key_off = 1; break;
-        case 21: set_envelope_position(ins, c, p); break;
-        case 25:
-            if (p)
-                c.pan_slide_memory = std::uint8_t(p);
-            c.update_flags |= update_pan;
-            break;
-        case 27:
-            if (p) {
-                c.retrig_volume = std::uint8_t(h);
-                c.retrig_interval = std::uint8_t(l);
-            }
-            break;
-        case 29:
-            if (p) {
-                c.tremor_on = std::uint8_t(h + 1);
-                c.tremor_off = std::uint8_t(l + 1);
-            }
-            tremor(c);
-            break;
-        case 33:
-            if (h == 1) {
-                if (l)
-                    c.xfine_up_memory = std::uint8_t(l);
-                c.period -= c.xfine_up_memory;
-            } else if (h == 2) {
-                if (l)
-                    c.xfine_down_memory = std::uint8_t(l);
-                c.period += c.xfine_down_memory;
-            }
-            break;
-        default: break;
-        }
-        auto_vibrato(c, ins);
-        update_voice(c, smp, s);
+        resolved r = start_row(s, c, cells[i]);
+        row_effect(s, c, cells[i], r, jumped);
+        auto_vibrato(c, *r.ins);
+        update_voice(c, r.smp, s);
     }
 }
 
@@ -685,90 +791,15 @@ void process_tick(song* s)
     for (int i = 0; i < s->num_channels; ++i) {
         const cell& k = cells[i];
         channel& c = channels[i];
-        int p = k.parameter;
         resolved r = resolve(s, c);
-        const sample* smp = r.smp;
-        const instrument& ins = *r.ins;
         c.volume_delta = 0;
         c.period_delta = 0;
         c.update_flags = 0;
-        if ((ins.vol_type & envelope_on) && !c.vol_env_done)
-            envelope_step(volume_envelope(ins, c), c);
-        if ((ins.pan_type & envelope_on) && !c.pan_env_done)
-            envelope_step(pan_envelope(ins, c), c);
-        if (c.key_off) {
-            c.fade_volume = std::max(c.fade_volume - ins.fadeout, 0);
-            c.update_flags |= update_volume;
-        }
+        advance_envelopes(*r.ins, c);
         volume_column_tick(c, k.volume);
-
-        switch (k.effect) {
-        case 0:
-            if (p) {
-                int phase = s->tick % 3;
-                int n = phase == 1 ? p >> 4 : phase == 2 ? p & 15 : 0;
-                c.period_delta = n ? arpeggio_delta(s, c, smp, n) : 0;
-                c.update_flags |= update_frequency;
-            }
-            break;
-        case 1:
-            c.period = std::max(c.period - 4 * c.porta_up_memory, 56);
-            c.period_delta = 0;
-            c.update_flags |= update_frequency;
-            break;
-        case 2:
-            c.period += 4 * c.porta_down_memory;
-            c.period_delta = 0;
-            c.update_flags |= update_frequency;
-            break;
-        case 3:
-            c.period_delta = 0;
-            tone_porta(c);
-            break;
-        case 4:
-            vibrato(c);
-            advance_vibrato(c);
-            break;
-        case 5:
-            c.period_delta = 0;
-            tone_porta(c);
-            volume_slide(c);
-            break;
-        case 6:
-            vibrato(c);
-            advance_vibrato(c);
-            volume_slide(c);
-            break;
-        case 7: tremolo(c); break;
-        case 10: volume_slide(c); break;
-        case 17: {
-            int h = s->global_volume_slide >> 4, l = s->global_volume_slide & 15;
-            if (h)
-                s->global_volume = std::min(s->global_volume + h, 64);
-            else if (l)
-                s->global_volume = std::max(s->global_volume - l, 0);
-            break;
-        }
-        case 25: {
-            int h = c.pan_slide_memory >> 4, l = c.pan_slide_memory & 15;
-            if (h)
-                c.pan = std::min(c.pan + h, 255);
-            else if (l)
-                c.pan = std::max(c.pan - l, 0);
-            c.update_flags |= update_pan;
-            break;
-        }
-        case 27:
-            if (c.retrig_interval && s->tick % c.retrig_interval == 0) {
-                retrig_volume(c);
-                c.update_flags |= update_start;
-            }
-            break;
-        case 29: tremor(c); break;
-        default: break;
-        }
-        auto_vibrato(c, ins);
-        update_voice(c, smp, s);
+        tick_effect(s, c, k, r.smp);
+        auto_vibrato(c, *r.ins);
+        update_voice(c, r.smp, s);
     }
 }
 
