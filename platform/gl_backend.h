@@ -1,7 +1,11 @@
 // What the device keeps on the OpenGL side: the context, the back buffer,
 // framebuffers per target, the generated programs with the uniform values
 // last sent to each, and a shadow of the OpenGL state to skip redundant
-// calls. Private to the device's sources.
+// calls. Private to the device's sources, which share it by concern:
+// device_gl_resources.cpp (buffers, textures, render targets),
+// device_gl_program.cpp (generated programs and their uniforms),
+// device_gl_draw.cpp (draws and clears) and device_gl_context.cpp (the
+// context, the back buffer, presenting and reading back).
 #pragma once
 
 #include "platform/device.h"
@@ -9,6 +13,7 @@
 
 #include <epoxy/gl.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -93,11 +98,22 @@ struct gl_backend {
     bool layout_valid = false;
 };
 
+// Counts releases: a released OpenGL name may come back for a new object,
+// so the shadowed bindings are redone after any release.
+inline std::uint64_t gl_releases = 0;
+
 // The framebuffer for the current target and depth surface, made once.
 GLuint framebuffer_for(gl_backend& gl, const device_surface* target, const device_surface* depth);
 void bind_framebuffer(gl_backend& gl, GLuint fb);
 // Binds the current target and depth surface with a viewport over the
 // whole target. False when the target's texture has been released.
 bool bind_target(gl_backend& gl);
+
+// The program for a key, linked the first time the key is seen; its name
+// is 0 when the sources do not build (the log is printed once).
+gl_program& program_for(gl_backend& gl, const program_key& key);
+// Sends the uniform values the state gives a program drawing into target,
+// each group only when it differs from what the program last received.
+void update_uniforms(gl_program& p, const program_key& key, const device_state& s, const device_surface& target);
 
 }  // namespace vorlane

@@ -1,0 +1,165 @@
+// The device's OpenGL context and its back buffer: bringing them up and
+// tearing them down, showing the back buffer in the window, and reading
+// drawn pixels back.
+
+#include "platform/device.h"
+#include "platform/gl_backend.h"
+#include "platform/window.h"
+#include "runtime/fatal.h"
+
+#include <SDL.h>
+
+#include <cmath>
+
+namespace vorlane {
+
+namespace {
+
+// The back buffer and the depth buffer live in renderbuffers: nothing
+// samples them.
+void make_renderbuffer(device_surface& s, int width, int height, std::uint32_t format, GLenum storage)
+{
+    s.width = width;
+    s.height = height;
+    s.format = format;
+    glGenRenderbuffers(1, &s.gl_renderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, s.gl_renderbuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, storage, width, height);
+}
+
+}  // namespace
+
+device* create_device(window& w, int width, int height)
+{
+    auto* sdl_window = static_cast<SDL_Window*>(w.sdl_window);
+    SDL_GLContext context = sdl_window ? SDL_GL_CreateContext(sdl_window) : nullptr;
+    if (!context)
+        fatal("d3dCreate");
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(sdl_window);
+    if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0)
+        fatal("GetDisplayMode");
+    if (width <= 0 || height <= 0 || epoxy_gl_version() < 33)
+        fatal("Create3dDevice");
+    GLint max_size = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &max_size);
+    if (width > max_size || height > max_size)
+        fatal("Create3dDevice");
+
+    auto* d = new device;
+    d->width = width;
+    d->height = height;
+    d->owner = &w;
+    d->gl = new gl_backend;
+    gl_backend& gl = *d->gl;
+    gl.context = context;
+
+    device_surface& back = gl.back_buffer;
+    make_renderbuffer(back, width, height, D3DFMT_A8R8G8B8, GL_RGBA8);
+    back.usage = D3DUSAGE_RENDERTARGET;
+    device_surface& depth = gl.depth_buffer;
+    make_renderbuffer(depth, width, height, D3DFMT_D16, GL_DEPTH_COMPONENT16);
+    gl.target = &back;
+    gl.depth = &depth;
+    bind_framebuffer(gl, framebuffer_for(gl, &back, &depth));
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        fatal("Create3dDevice");
+
+    glGenVertexArrays(1, &gl.vao);
+    glBindVertexArray(gl.vao);
+    // Flat shading takes a triangle's first vertex, as Direct3D.
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    glDisable(GL_DITHER);
+    glDepthFunc(GL_LEQUAL);
+    glFrontFace(GL_CCW);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Full screen waits for the display as Direct3D's default interval
+    // does; a window presents at once.
+    SDL_GL_SetSwapInterval(w.windowed ? 0 : 1);
+    if (glGetError() != GL_NO_ERROR)
+        fatal("Create3dDevice");
+    return d;
+}
+
+void device::release()
+{
+    if (!gl)
+        return;
+    for (auto& [key, p] : gl->programs)
+        if (p.name)
+            glDeleteProgram(p.name);
+    for (auto& [id, s] : gl->samplers)
+        glDeleteSamplers(1, &s);
+    for (auto& [surfaces, fb] : gl->framebuffers)
+        glDeleteFramebuffers(1, &fb);
+    for (auto& t : gl->textures)
+        t->release();
+    for (auto& b : gl->vertex_buffers)
+        b->release();
+    for (auto& b : gl->index_buffers)
+        b->release();
+    glDeleteRenderbuffers(1, &gl->back_buffer.gl_renderbuffer);
+    glDeleteRenderbuffers(1, &gl->depth_buffer.gl_renderbuffer);
+    glDeleteVertexArrays(1, &gl->vao);
+    SDL_GL_MakeCurrent(static_cast<SDL_Window*>(owner->sdl_window), nullptr);
+    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(gl->context));
+    delete gl;
+    gl = nullptr;
+}
+
+device_surface* device::get_back_buffer()
+{
+    return gl ? &gl->back_buffer : nullptr;
+}
+
+void device::present()
+{
+    if (!gl || !owner)
+        return;
+    auto* sdl_window = static_cast<SDL_Window*>(owner->sdl_window);
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(sdl_window, &w, &h);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_for(*gl, &gl->back_buffer, nullptr));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    gl->framebuffer = -1;
+    gl->viewport_width = -1;
+    glViewport(0, 0, w, h);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    present_rect r = fit_back_buffer(w, h, width, height);
+    // The back buffer's first row is the top; the window's is the bottom.
+    glBlitFramebuffer(0, 0, width, height, r.x, r.y + r.height, r.x + r.width, r.y, GL_COLOR_BUFFER_BIT,
+                      GL_LINEAR);
+    SDL_GL_SwapWindow(sdl_window);
+}
+
+present_rect fit_back_buffer(int window_width, int window_height, int width, int height)
+{
+    present_rect r;
+    if (window_width <= 0 || window_height <= 0 || width <= 0 || height <= 0)
+        return r;
+    double scale = std::fmin(static_cast<double>(window_width) / width, static_cast<double>(window_height) / height);
+    r.width = static_cast<int>(width * scale + 0.5);
+    r.height = static_cast<int>(height * scale + 0.5);
+    r.x = (window_width - r.width) / 2;
+    r.y = (window_height - r.height) / 2;
+    return r;
+}
+
+std::vector<std::uint32_t> device::read_surface(device_surface* surface)
+{
+    std::vector<std::uint32_t> pixels;
+    if (!gl || !surface || surface->format != D3DFMT_A8R8G8B8 || !(surface->usage & D3DUSAGE_RENDERTARGET) ||
+        (surface->texture && surface->texture->released))
+        return pixels;
+    pixels.resize(static_cast<std::size_t>(surface->width) * surface->height);
+    bind_framebuffer(*gl, framebuffer_for(*gl, surface, nullptr));
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    // Rows are stored top row first, so OpenGL's first row is the top.
+    glReadPixels(0, 0, surface->width, surface->height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+}  // namespace vorlane

@@ -1,0 +1,343 @@
+// Draws and clears: a draw turns the recorded Direct3D state into the
+// generated program, its uniforms and the fixed OpenGL state (blending,
+// depth, culling, textures, vertex layout), each set only when it changed.
+
+#include "platform/device.h"
+#include "platform/gl_backend.h"
+
+#include <cstring>
+
+namespace vorlane {
+
+namespace {
+
+GLenum blend_factor(std::uint32_t b)
+{
+    switch (b) {
+    case D3DBLEND_ZERO: return GL_ZERO;
+    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
+    default: return GL_ONE;
+    }
+}
+
+GLenum blend_equation(std::uint32_t op)
+{
+    switch (op) {
+    case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
+    default: return GL_FUNC_ADD;
+    }
+}
+
+void set_enabled(GLint& shadow, GLenum cap, bool on)
+{
+    if (shadow == (on ? 1 : 0))
+        return;
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+    shadow = on ? 1 : 0;
+}
+
+GLuint sampler_for(gl_backend& gl, const texture_stage_state& st)
+{
+    std::uint32_t id = st.min_filter | st.mag_filter << 8 | st.mip_filter << 16;
+    auto found = gl.samplers.find(id);
+    if (found != gl.samplers.end())
+        return found->second;
+    bool min_linear = st.min_filter == D3DTEXF_LINEAR;
+    GLint min;
+    switch (st.mip_filter) {
+    case D3DTEXF_POINT: min = min_linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST; break;
+    case D3DTEXF_LINEAR: min = min_linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR; break;
+    default: min = min_linear ? GL_LINEAR : GL_NEAREST; break;
+    }
+    GLuint s = 0;
+    glGenSamplers(1, &s);
+    glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, min);
+    glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, st.mag_filter == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+    glSamplerParameteri(s, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(s, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    gl.samplers[id] = s;
+    return s;
+}
+
+// Byte size of a vertex of the format, 0 when the device cannot draw it.
+std::uint32_t vertex_size(std::uint32_t fvf)
+{
+    if ((fvf & 0x00E) != D3DFVF_XYZ)
+        return 0;
+    std::uint32_t size = 12;
+    if (fvf & D3DFVF_NORMAL)
+        size += 12;
+    if (((fvf >> 8) & 0xF) >= 1)
+        size += 8;
+    return size;
+}
+
+void set_vertex_layout(gl_backend& gl, const device_state& s)
+{
+    GLint buffer = static_cast<GLint>(s.stream->buffer.name);
+    if (gl.layout_valid && gl.array_buffer == buffer && gl.layout_fvf == s.fvf && gl.layout_stride == s.stride)
+        return;
+    glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(buffer));
+    GLsizei stride = static_cast<GLsizei>(s.stride);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+    glEnableVertexAttribArray(0);
+    std::uintptr_t offset = 12;
+    if (s.fvf & D3DFVF_NORMAL) {
+        glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
+        glEnableVertexAttribArray(1);
+        offset += 12;
+    } else {
+        glDisableVertexAttribArray(1);
+    }
+    if (((s.fvf >> 8) & 0xF) >= 1) {
+        glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
+        glEnableVertexAttribArray(2);
+    } else {
+        glDisableVertexAttribArray(2);
+    }
+    gl.array_buffer = buffer;
+    gl.layout_fvf = s.fvf;
+    gl.layout_stride = s.stride;
+    gl.layout_valid = true;
+}
+
+// A draw is dropped when the stream holds no storage or its vertices are
+// not in a format the device draws or are wider than the stride.
+bool stream_drawable(const device_state& s)
+{
+    std::uint32_t size = vertex_size(s.fvf);
+    return s.stream && s.stream->buffer.name && size != 0 && s.stride >= size;
+}
+
+void forget_released_bindings(gl_backend& gl)
+{
+    if (gl.generation == gl_releases)
+        return;
+    gl.generation = gl_releases;
+    gl.layout_valid = false;
+    gl.element_buffer = -1;
+    for (GLint& t : gl.unit_texture)
+        t = -1;
+}
+
+program_key key_for(const device_state& s)
+{
+    bool present[max_texture_stages];
+    for (int i = 0; i < max_texture_stages; ++i)
+        present[i] = s.textures[i] && !s.textures[i]->released;
+    return make_program_key(s, present);
+}
+
+// Null when the key's program does not build.
+gl_program* use_program(gl_backend& gl, const program_key& key)
+{
+    gl_program& p = program_for(gl, key);
+    if (!p.name)
+        return nullptr;
+    if (gl.program != static_cast<GLint>(p.name)) {
+        glUseProgram(p.name);
+        gl.program = static_cast<GLint>(p.name);
+    }
+    return &p;
+}
+
+void set_blending(gl_backend& gl, const device_state& s)
+{
+    bool blend = s.alphablendenable != 0;
+    set_enabled(gl.blend, GL_BLEND, blend);
+    if (!blend)
+        return;
+    GLint src = static_cast<GLint>(blend_factor(s.srcblend));
+    GLint dst = static_cast<GLint>(blend_factor(s.destblend));
+    if (src != gl.blend_src || dst != gl.blend_dst) {
+        glBlendFunc(static_cast<GLenum>(src), static_cast<GLenum>(dst));
+        gl.blend_src = src;
+        gl.blend_dst = dst;
+    }
+    GLint eq = static_cast<GLint>(blend_equation(s.blendop));
+    if (eq != gl.blend_equation) {
+        glBlendEquation(static_cast<GLenum>(eq));
+        gl.blend_equation = eq;
+    }
+}
+
+void set_depth(gl_backend& gl, const device_state& s)
+{
+    // Without a depth surface the framebuffer has no depth buffer, and
+    // OpenGL then neither tests nor writes depth, as Direct3D.
+    bool depth = s.zenable != D3DZB_FALSE;
+    set_enabled(gl.depth_test, GL_DEPTH_TEST, depth);
+    GLint mask = s.zwriteenable ? 1 : 0;
+    if (depth && mask != gl.depth_mask) {
+        glDepthMask(mask ? GL_TRUE : GL_FALSE);
+        gl.depth_mask = mask;
+    }
+    // Without clipping nothing is cut at the near and far planes.
+    set_enabled(gl.depth_clamp, GL_DEPTH_CLAMP, s.clipping == 0);
+}
+
+void set_culling(gl_backend& gl, const device_state& s)
+{
+    // Window y runs down as on the Direct3D screen, so OpenGL's positive
+    // area is Direct3D's clockwise.
+    bool cull = s.cullmode == D3DCULL_CW || s.cullmode == D3DCULL_CCW;
+    set_enabled(gl.cull, GL_CULL_FACE, cull);
+    if (!cull)
+        return;
+    GLint face = s.cullmode == D3DCULL_CW ? GL_FRONT : GL_BACK;
+    if (face != gl.cull_face) {
+        glCullFace(static_cast<GLenum>(face));
+        gl.cull_face = face;
+    }
+}
+
+// The texture and sampler of every stage the program samples.
+void bind_textures(gl_backend& gl, const device_state& s, const program_key& key)
+{
+    for (int i = 0; i < max_texture_stages; ++i) {
+        if (!key.stages[i].samples)
+            continue;
+        GLint tex = static_cast<GLint>(s.textures[i]->gl_texture);
+        GLint sampler = static_cast<GLint>(sampler_for(gl, s.stages[i]));
+        if (tex != gl.unit_texture[i]) {
+            glActiveTexture(GL_TEXTURE0 + i);
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(tex));
+            gl.unit_texture[i] = tex;
+        }
+        if (sampler != gl.unit_sampler[i]) {
+            glBindSampler(i, static_cast<GLuint>(sampler));
+            gl.unit_sampler[i] = sampler;
+        }
+    }
+}
+
+// Everything a draw needs, in the order OpenGL needs it. False when the
+// draw cannot happen.
+bool prepare_draw(device& d)
+{
+    gl_backend& gl = *d.gl;
+    const device_state& s = d.state;
+    if (!stream_drawable(s) || !bind_target(gl))
+        return false;
+    forget_released_bindings(gl);
+    program_key key = key_for(s);
+    gl_program* p = use_program(gl, key);
+    if (!p)
+        return false;
+    update_uniforms(*p, key, s, *gl.target);
+    set_blending(gl, s);
+    set_depth(gl, s);
+    set_culling(gl, s);
+    bind_textures(gl, s, key);
+    set_vertex_layout(gl, s);
+    return true;
+}
+
+// OpenGL mode and vertex (or index) count of a primitive list; count 0
+// for a type the device does not draw.
+GLenum primitive_mode(d3d_primitive_type type, std::uint32_t primitives, std::uint32_t& count)
+{
+    switch (type) {
+    case D3DPT_LINELIST: count = 2 * primitives; return GL_LINES;
+    case D3DPT_LINESTRIP: count = primitives + 1; return GL_LINE_STRIP;
+    case D3DPT_TRIANGLELIST: count = 3 * primitives; return GL_TRIANGLES;
+    case D3DPT_TRIANGLESTRIP: count = primitives + 2; return GL_TRIANGLE_STRIP;
+    }
+    count = 0;
+    return GL_POINTS;
+}
+
+}  // namespace
+
+void device::draw_primitive(d3d_primitive_type type, std::uint32_t start_vertex, std::uint32_t primitive_count)
+{
+    std::uint32_t count = 0;
+    GLenum mode = primitive_mode(type, primitive_count, count);
+    if (!gl || primitive_count == 0 || count == 0 || !state.stream || state.stride == 0)
+        return;
+    // Never read past the end of the stream.
+    std::uint64_t vertices = state.stream->buffer.data.size() / state.stride;
+    if (std::uint64_t{start_vertex} + count > vertices)
+        return;
+    if (!prepare_draw(*this))
+        return;
+    glDrawArrays(mode, static_cast<GLint>(start_vertex), static_cast<GLsizei>(count));
+}
+
+void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_index, std::uint32_t num_vertices,
+                                    std::uint32_t start_index, std::uint32_t primitive_count)
+{
+    (void)min_index;  // a hint for Direct3D's vertex processing; every index is checked below
+    (void)num_vertices;
+    std::uint32_t count = 0;
+    GLenum mode = primitive_mode(type, primitive_count, count);
+    if (!gl || primitive_count == 0 || count == 0 || !state.stream || state.stride == 0 || !state.indices ||
+        !state.indices->buffer.name)
+        return;
+    const std::vector<std::uint8_t>& index_bytes = state.indices->buffer.data;
+    if ((std::uint64_t{start_index} + count) * 2 > index_bytes.size())
+        return;
+    // Every index must name a vertex the stream holds: the draw is dropped
+    // rather than read past the end.
+    std::uint64_t vertices = state.stream->buffer.data.size() / state.stride;
+    std::uint16_t highest = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint16_t index;
+        std::memcpy(&index, &index_bytes[(start_index + i) * 2], 2);
+        if (index > highest)
+            highest = index;
+    }
+    if (std::uint64_t{state.base_vertex} + highest >= vertices)
+        return;
+    if (!prepare_draw(*this))
+        return;
+    GLint element = static_cast<GLint>(state.indices->buffer.name);
+    if (element != gl->element_buffer) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(element));
+        gl->element_buffer = element;
+    }
+    glDrawElementsBaseVertex(mode, static_cast<GLsizei>(count), GL_UNSIGNED_SHORT,
+                             reinterpret_cast<const void*>(std::uintptr_t{start_index} * 2),
+                             static_cast<GLint>(state.base_vertex));
+}
+
+void device::clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
+{
+    (void)stencil;  // the depth surface has no stencil bits
+    if (!gl)
+        return;
+    if ((flags & D3DCLEAR_ZBUFFER) && !gl->depth)
+        return;
+    if (!bind_target(*gl))
+        return;
+    GLbitfield mask = 0;
+    if (flags & D3DCLEAR_TARGET) {
+        glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+                     ((color >> 24) & 0xFF) / 255.0f);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_ZBUFFER) {
+        // Clearing ignores the depth write switch.
+        if (gl->depth_mask != 1) {
+            glDepthMask(GL_TRUE);
+            gl->depth_mask = 1;
+        }
+        glClearDepth(z);
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (mask)
+        glClear(mask);
+}
+
+}  // namespace vorlane

@@ -1,0 +1,258 @@
+// The device's resources on the OpenGL side: vertex and index buffers,
+// textures with their CPU copies, and the framebuffers that make surfaces
+// into render targets.
+
+#include "platform/device.h"
+#include "platform/gl_backend.h"
+
+namespace vorlane {
+
+// ---------------------------------------------------------------- buffers
+
+void* gpu_buffer::lock()
+{
+    if (data.empty())
+        return nullptr;
+    locked = true;
+    return data.data();
+}
+
+void gpu_buffer::unlock()
+{
+    if (!locked)
+        return;
+    locked = false;
+    // The copy-write target leaves the vertex-array bindings alone.
+    glBindBuffer(GL_COPY_WRITE_BUFFER, name);
+    glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(data.size()), data.data(), GL_DYNAMIC_DRAW);
+}
+
+void gpu_buffer::release()
+{
+    ++gl_releases;
+    if (name)
+        glDeleteBuffers(1, &name);
+    name = 0;
+    locked = false;
+    data.clear();
+    data.shrink_to_fit();
+}
+
+namespace {
+
+// Shared by both buffer kinds: the storage, all zero, and the handle the
+// device keeps; null when OpenGL cannot make the storage.
+template <class buffer_type>
+buffer_type* make_buffer(std::vector<std::unique_ptr<buffer_type>>& kept, std::uint32_t length, std::uint32_t usage)
+{
+    auto b = std::make_unique<buffer_type>();
+    b->length = length;
+    b->usage = usage;
+    gpu_buffer& g = b->buffer;
+    g.data.assign(length, 0);
+    glGenBuffers(1, &g.name);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, g.name);
+    glBufferData(GL_COPY_WRITE_BUFFER, length, g.data.data(), GL_DYNAMIC_DRAW);
+    if (glGetError() != GL_NO_ERROR) {
+        b->release();
+        return nullptr;
+    }
+    kept.push_back(std::move(b));
+    return kept.back().get();
+}
+
+}  // namespace
+
+device_vertex_buffer* device::create_vertex_buffer(std::uint32_t length, std::uint32_t usage,
+                                                   std::uint32_t fvf, std::uint32_t pool)
+{
+    if (!gl || length == 0 || (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED))
+        return nullptr;
+    device_vertex_buffer* vb = make_buffer(gl->vertex_buffers, length, usage);
+    if (vb)
+        vb->fvf = fvf;
+    return vb;
+}
+
+device_index_buffer* device::create_index_buffer(std::uint32_t length, std::uint32_t usage,
+                                                 std::uint32_t format, std::uint32_t pool)
+{
+    if (!gl || length == 0 || format != D3DFMT_INDEX16 ||
+        (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED))
+        return nullptr;
+    return make_buffer(gl->index_buffers, length, usage);
+}
+
+// ---------------------------------------------------------------- textures
+
+void device_texture::unlock_rect(int level)
+{
+    if (released || level < 0 || level >= static_cast<int>(level_data.size()))
+        return;
+    // Unit 4 is outside the stages, so their bindings stay as they are.
+    glActiveTexture(GL_TEXTURE0 + max_texture_stages);
+    glBindTexture(GL_TEXTURE_2D, gl_texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, level_width(level), level_height(level), GL_BGRA,
+                    GL_UNSIGNED_BYTE, level_data[level].data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void device_texture::release()
+{
+    if (released)
+        return;
+    released = true;
+    ++gl_releases;
+    glDeleteTextures(1, &gl_texture);
+    gl_texture = 0;
+    level_data.clear();
+    level_data.shrink_to_fit();
+}
+
+namespace {
+
+int full_chain(int width, int height)
+{
+    int n = 1;
+    for (int size = width > height ? width : height; size > 1; size >>= 1)
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+device_texture* device::create_texture(int width, int height, int levels, std::uint32_t usage,
+                                       std::uint32_t format, std::uint32_t pool)
+{
+    if (!gl || width <= 0 || height <= 0 || format != D3DFMT_A8R8G8B8 || levels < 0)
+        return nullptr;
+    GLint max_size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_size);
+    if (width > max_size || height > max_size)
+        return nullptr;
+    bool render_target = (usage & D3DUSAGE_RENDERTARGET) != 0;
+    int chain = full_chain(width, height);
+    if (levels == 0)
+        levels = chain;
+    if (levels > chain)
+        return nullptr;
+    if (render_target ? (pool != D3DPOOL_DEFAULT || levels != 1) : pool != D3DPOOL_MANAGED)
+        return nullptr;
+
+    auto t = std::make_unique<device_texture>();
+    t->width = width;
+    t->height = height;
+    t->levels = levels;
+    t->usage = usage;
+    t->pool = pool;
+    glGenTextures(1, &t->gl_texture);
+    glActiveTexture(GL_TEXTURE0 + max_texture_stages);
+    glBindTexture(GL_TEXTURE_2D, t->gl_texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    // A mip filter over missing levels would leave the texture incomplete.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels - 1);
+    for (int level = 0; level < levels; ++level) {
+        int w = t->level_width(level), h = t->level_height(level);
+        const void* pixels = nullptr;
+        if (!render_target) {
+            t->level_data.emplace_back(static_cast<std::size_t>(w) * h * 4, 0);
+            pixels = t->level_data.back().data();
+        }
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+        auto surface = std::make_unique<device_surface>();
+        surface->width = w;
+        surface->height = h;
+        surface->usage = usage;
+        surface->texture = t.get();
+        surface->level = level;
+        surface->gl_texture = t->gl_texture;
+        t->surfaces.push_back(std::move(surface));
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (glGetError() != GL_NO_ERROR) {
+        t->release();
+        return nullptr;
+    }
+    device_texture* result = t.get();
+    gl->textures.push_back(std::move(t));
+    if (render_target) {
+        // Start black rather than with whatever the memory held.
+        bind_framebuffer(*gl, framebuffer_for(*gl, result->surfaces[0].get(), nullptr));
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    return result;
+}
+
+// ---------------------------------------------------------------- targets
+
+GLuint framebuffer_for(gl_backend& gl, const device_surface* target, const device_surface* depth)
+{
+    auto found = gl.framebuffers.find({target, depth});
+    if (found != gl.framebuffers.end())
+        return found->second;
+    GLuint fb = 0;
+    glGenFramebuffers(1, &fb);
+    glBindFramebuffer(GL_FRAMEBUFFER, fb);
+    gl.framebuffer = static_cast<GLint>(fb);
+    if (target->gl_renderbuffer)
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target->gl_renderbuffer);
+    else
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target->gl_texture,
+                               target->level);
+    if (depth)
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth->gl_renderbuffer);
+    gl.framebuffers[{target, depth}] = fb;
+    return fb;
+}
+
+void bind_framebuffer(gl_backend& gl, GLuint fb)
+{
+    if (gl.framebuffer == static_cast<GLint>(fb))
+        return;
+    glBindFramebuffer(GL_FRAMEBUFFER, fb);
+    gl.framebuffer = static_cast<GLint>(fb);
+}
+
+bool bind_target(gl_backend& gl)
+{
+    if (gl.target->texture && gl.target->texture->released)
+        return false;
+    bind_framebuffer(gl, framebuffer_for(gl, gl.target, gl.depth));
+    // The viewport always covers the whole target.
+    if (gl.viewport_width != gl.target->width || gl.viewport_height != gl.target->height) {
+        glViewport(0, 0, gl.target->width, gl.target->height);
+        gl.viewport_width = gl.target->width;
+        gl.viewport_height = gl.target->height;
+    }
+    return true;
+}
+
+device_surface* device::get_render_target()
+{
+    return gl ? gl->target : nullptr;
+}
+
+device_surface* device::get_depth_stencil_surface()
+{
+    return gl ? gl->depth : nullptr;
+}
+
+bool device::set_render_target(device_surface* target, device_surface* depth)
+{
+    if (!gl)
+        return false;
+    if (!target)
+        target = gl->target;
+    if (target->format != D3DFMT_A8R8G8B8 || !(target->usage & D3DUSAGE_RENDERTARGET) ||
+        (target->texture && target->texture->released))
+        return false;
+    if (depth && (depth->format != D3DFMT_D16 || depth->width < target->width || depth->height < target->height))
+        return false;
+    gl->target = target;
+    gl->depth = depth;
+    return true;
+}
+
+}  // namespace vorlane
