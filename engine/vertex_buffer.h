@@ -4,6 +4,7 @@
 // wrapper does not count the vertices in use; its owner does.
 #pragma once
 
+#include "engine/growable_buffer.h"
 #include "platform/device.h"
 
 #include <cstdint>
@@ -20,31 +21,19 @@ static_assert(sizeof(fvf_vertex) == 32);
 
 inline constexpr std::uint32_t vertex_fvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
-class vertex_buffer {
+class vertex_buffer : public growable_buffer<vertex_buffer, fvf_vertex, device_vertex_buffer> {
 public:
-    device_vertex_buffer* buffer = nullptr;
-    device* dev = nullptr;
-    fvf_vertex* data = nullptr;  // valid only while locked
-    int capacity = 0;            // vertices
-    bool locked = false;
-    std::uint32_t usage = 0;
     std::uint32_t fvf = 0;
 
     // Ten vertices to start with. Fatal "Unable to create vertex buffer".
     vertex_buffer(device& owner, std::uint32_t fvf, std::uint32_t usage);
 
-    // Both do nothing when already in the state asked for.
-    void lock();
-    void unlock();
-
-    // Vertex i of the locked buffer, doubling the buffer (contents kept,
-    // still locked) until i fits. Fatal "Trying to access unlocked buffer"
-    // when not locked. A pointer from an earlier call is stale once a call
-    // has grown the buffer.
-    fvf_vertex* vertex(int i);
+    // Vertex i of the locked buffer, growing it as growable_buffer::at.
+    fvf_vertex* vertex(int i) { return at(i); }
 
 private:
-    void grow();
+    friend growable_buffer;
+    device_vertex_buffer* create(std::uint32_t bytes);
 };
 
 }  // namespace vorlane
