@@ -7,6 +7,7 @@
 #include "engine/engine.h"
 #include "engine/trig_tables.h"
 #include "parts/fonts.h"
+#include "parts/label_quad.h"
 #include "runtime/fatal.h"
 #include "runtime/log.h"
 #include "runtime/rand.h"
@@ -31,6 +32,7 @@ constexpr float switch_frame = 285;
 constexpr float title_frame = 361;
 constexpr float echo_frame = 365.75f;
 constexpr int echo_copies = 200;
+constexpr int title_material = 4;
 
 // Keys of the part's own curves, in frames; the keys before 0 carry the
 // lead-in of a restart, which begins at -5500 ms (frame -110).
@@ -290,7 +292,7 @@ void part1::post_render(scene& s)
 
     if (d < echo_frame) {
         m(0, 0) = m(1, 1) = 0.125f;
-        draw_title(s, m, 1.0f, (d - title_frame) / 10);
+        draw_label(s, m, 1.0f, (d - title_frame) / 10, title_material);
         return;
     }
     // Copies nearer the camera by 0.005 each, growing (later shrinking)
@@ -301,29 +303,8 @@ void part1::post_render(scene& s)
         const float g = track_value(growth_track, d);
         m(0, 0) = m(1, 1) = 0.125f;
         m(3, 2) = -static_cast<float>(r) / 200;
-        draw_title(s, m, static_cast<float>(r) * g + 1, w / 10);
+        draw_label(s, m, static_cast<float>(r) * g + 1, w / 10, title_material);
     }
-}
-
-void part1::draw_title(scene& s, matrix m, float f, float x)
-{
-    for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 3; ++c)
-            m(r, c) *= f;
-    device& dev = *pd3dDev;
-    dev.set_transform(D3DTS_WORLD, m.e);
-
-    material* title = s.materials.at(4);
-    const d3d_color_value kept = title->colour;
-    title->colour.r *= 3 * x;
-    title->colour.g *= 3 * x;
-    title->colour.b *= 3 * x;
-    set_material(*title);
-    title->colour = kept;
-
-    const mesh& quad = s.objects.at(1)->meshes[0];
-    dev.draw_indexed_primitive(D3DPT_TRIANGLELIST, quad.min_index, quad.num_vertices,
-                               quad.start_index, quad.prim_count);
 }
 
 }  // namespace vorlane

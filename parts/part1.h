@@ -44,7 +44,6 @@ private:
     void make_labels();
     void zoom_update(scene& s, float d);
     void scroll_update(scene& s, float d);
-    void draw_title(scene& s, matrix m, float f, float x);
 };
 
 }  // namespace vorlane

@@ -1,0 +1,114 @@
+#include "scene/frame.h"
+#include "tests/parts/part2_test_scene.h"
+
+#include <gtest/gtest.h>
+
+namespace vorlane {
+namespace {
+
+struct part2_frames : testing::Test {
+    scene s{parts_engine(), 0};
+    part2& p = second_part(s, 0);
+};
+
+TEST_F(part2_frames, after_15_seconds_the_tunnel_replaces_the_noise_and_the_fog_goes)
+{
+    device& d = *pd3dDev;
+    d.set_render_state(D3DRS_FOGENABLE, 1);
+    set_part_time(15000);  // frame 300
+    p.pre_render(s);
+    EXPECT_TRUE(s.objects.at(0)->meshes[0].visible);
+    EXPECT_FALSE(s.objects.at(14)->meshes[0].visible);
+    EXPECT_EQ(d.state.fogenable, 1u);
+
+    set_part_time(15010);
+    p.pre_render(s);
+    EXPECT_FALSE(s.objects.at(0)->meshes[0].visible);
+    EXPECT_TRUE(s.objects.at(14)->meshes[0].visible);
+    EXPECT_EQ(d.state.fogenable, 0u);
+}
+
+// The title quad is placed by hand 2 units in front of part 1's camera
+// (clip w = camera z) at 1/10 size; its frame is projected to the screen.
+struct part2_title_frame : part2_frames {
+    struct line_point {
+        float x, y;
+    };
+    std::vector<line_point> frame_with_title_at(float x, float y, float z)
+    {
+        matrix& world = s.objects.at(1)->world;
+        world = identity_matrix;
+        world(0, 0) = world(1, 1) = 0.1f;
+        world(3, 0) = x;
+        world(3, 1) = y;
+        world(3, 2) = z;
+        s.view = identity_matrix;
+        s.vb.lock();
+        for (int k = 20; k < 28; ++k)
+            s.vb.vertex(k)->x = s.vb.vertex(k)->y = 99;
+        s.vb.unlock();
+        p.post_render(s);
+        std::vector<line_point> points;
+        s.vb.lock();
+        for (int k = 20; k < 28; ++k) {
+            points.push_back({s.vb.vertex(k)->x, s.vb.vertex(k)->y});
+            if (s.vb.vertex(k)->x != 99) {
+                EXPECT_FLOAT_EQ(s.vb.vertex(k)->z, 1) << k;
+            }
+        }
+        s.vb.unlock();
+        return points;
+    }
+    void expect_point(const line_point& got, float x, float y, int k)
+    {
+        EXPECT_NEAR(got.x, x, 1e-5) << k;
+        EXPECT_NEAR(got.y, y, 1e-5) << k;
+    }
+    void expect_rectangle(const std::vector<line_point>& v, float x0, float y0, float x1, float y1)
+    {
+        const float corners[5][2] = {{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}, {x0, y0}};
+        for (int k = 0; k < 5; ++k)
+            expect_point(v[k], corners[k][0], corners[k][1], k);
+    }
+};
+
+// Screen x = 1.125 x / 2, y = 1.5 y / 2; the rectangle is 10 % wider.
+TEST_F(part2_title_frame, right_of_the_leader_it_runs_to_the_left_edge)
+{
+    const std::vector<line_point> v = frame_with_title_at(-0.8f, 0.4f, 2);
+    const float x0 = 1.125f * (-0.8f - 0.11f) / 2, x1 = 1.125f * (-0.8f + 0.11f) / 2;
+    expect_rectangle(v, x0, 1.5f * 0.3f / 2, x1, 1.5f * 0.5f / 2);
+    ASSERT_GT(x0, -0.8f);
+    expect_point(v[5], -0.8f, -1, 5);
+    expect_point(v[6], -0.8f, 0.3f, 6);
+    expect_point(v[7], x0, 0.3f, 7);
+}
+
+TEST_F(part2_title_frame, left_of_the_leader_it_runs_to_the_right_edge)
+{
+    const std::vector<line_point> v = frame_with_title_at(-1.8f, -0.2f, 2);
+    const float x1 = 1.125f * (-1.8f + 0.11f) / 2;
+    ASSERT_LT(x1, -0.8f);
+    expect_point(v[6], -0.8f, -0.15f, 6);
+    expect_point(v[7], x1, -0.15f, 7);
+}
+
+TEST_F(part2_title_frame, across_the_leader_it_rises_to_the_bottom_edge)
+{
+    const std::vector<line_point> v = frame_with_title_at(-1.4f, 0.4f, 2);
+    const float y0 = 1.5f * 0.3f / 2;
+    expect_rectangle(v, 1.125f * -1.51f / 2, y0, 1.125f * -1.29f / 2, 1.5f * 0.5f / 2);
+    expect_point(v[5], -0.8f, -1, 5);
+    expect_point(v[6], -0.8f, y0, 6);
+    expect_point(v[7], -0.8f, y0, 7);
+}
+
+TEST_F(part2_title_frame, behind_the_camera_there_is_no_frame)
+{
+    const std::vector<line_point> v = frame_with_title_at(0, 0, -2);
+    for (int k = 0; k < 8; ++k)
+        expect_point(v[k], 99, 99, k);
+}
+
+}  // namespace
+}  // namespace vorlane

@@ -1,0 +1,21 @@
+// Part 2 as the show builds it: part 1 first on a fresh scene, then part 2
+// on the same scene with the effect list emptied, both at chosen part
+// times (ms).
+#pragma once
+
+#include "parts/part2.h"
+#include "tests/parts/parts_test_support.h"
+
+namespace vorlane {
+
+inline part2& second_part(scene& s, int part2_time)
+{
+    parts_fonts();
+    set_part_time(0);
+    new part1(s);
+    set_part_time(part2_time);
+    s.no_effects = 0;
+    return *new part2(s);
+}
+
+}  // namespace vorlane
