@@ -5,6 +5,8 @@
 #pragma once
 
 #include "data/cue_table.h"
+#include "music/song.h"
+#include "music/xm_effects.h"
 #include "tools/make_song/cue_sounds.h"
 #include "tools/make_song/instruments.h"
 #include "tools/make_song/xm_writer.h"
@@ -30,16 +32,6 @@ enum channel_role {
     arp_channel = 12, stab_channel = 13, lead_channel = 14, echo_channel = 15,
     bell_channel = 16, riser_channel = 17, shaker_channel = 18, string_channel = 19,
 };
-
-// Effect numbers used (no timing or position effects anywhere).
-inline constexpr int fx_arpeggio = 0x0;
-inline constexpr int fx_porta_up = 0x1;
-inline constexpr int fx_porta_down = 0x2;
-inline constexpr int fx_tone_porta = 0x3;
-inline constexpr int fx_vibrato = 0x4;
-inline constexpr int fx_set_pan = 0x8;
-
-inline constexpr int key_off = 97;
 
 // The order list: part 1 on 0-3, part 2 on 4-11, part 3 on 12-17, part 4
 // on 18-29, part 5 on 30-37; 38 leads back into the restart position.
@@ -216,22 +208,22 @@ class pattern_writer {
 public:
     explicit pattern_writer(xm_pattern& pattern) : p_(pattern) {}
 
-    xm_cell& at(int row, int channel) { return p_.at(row, channel, channel_count); }
+    cell& at(int row, int channel) { return p_.at(row, channel, channel_count); }
 
     void note(int row, int channel, int note, int instrument, int volume, int effect = 0, int param = 0)
     {
-        xm_cell& c = at(row, channel);
+        cell& c = at(row, channel);
         c.note = static_cast<std::uint8_t>(note);
         c.instrument = static_cast<std::uint8_t>(instrument);
         c.volume = static_cast<std::uint8_t>(volume > 0 ? volume_byte(volume) : 0);
         c.effect = static_cast<std::uint8_t>(effect);
-        c.param = static_cast<std::uint8_t>(param);
+        c.parameter = static_cast<std::uint8_t>(param);
     }
 
     void effect(int row, int channel, int effect, int param)
     {
         at(row, channel).effect = static_cast<std::uint8_t>(effect);
-        at(row, channel).param = static_cast<std::uint8_t>(param);
+        at(row, channel).parameter = static_cast<std::uint8_t>(param);
     }
 
     void volume(int row, int channel, int volume) { at(row, channel).volume = volume_byte(volume); }
@@ -369,7 +361,7 @@ inline void write_bass(pattern_writer& w, const pattern_plan& plan)
         else if (t == 'F')
             w.note(row, bass_channel, root + 7, bass, 44);
         else if (t == '=')
-            w.note(row, bass_channel, key_off, 0, 0);
+            w.note(row, bass_channel, note_key_off, 0, 0);
     }
 }
 
@@ -472,9 +464,9 @@ inline void write_melody(pattern_writer& w, const char* text)
         } else if (token == "v") {
             w.effect(row, lead_channel, fx_porta_down, 0x08);
         } else if (token == "=") {
-            w.note(row, lead_channel, key_off, 0, 0);
+            w.note(row, lead_channel, note_key_off, 0, 0);
             if (echo_row < rows_per_pattern)
-                w.note(echo_row, echo_channel, key_off, 0, 0);
+                w.note(echo_row, echo_channel, note_key_off, 0, 0);
         } else if (token[0] == '/') {
             w.note(row, lead_channel, parse_note(token.substr(1)), lead, 0, fx_tone_porta, 0x18);
             if (echo_row < rows_per_pattern)
@@ -532,7 +524,7 @@ inline void release_idle_channels(pattern_writer& w)
         for (int row = 0; row < rows_per_pattern; ++row)
             idle = idle && w.at(row, channel).note == 0;
         if (idle)
-            w.note(0, channel, key_off, 0, 0);
+            w.note(0, channel, note_key_off, 0, 0);
     }
 }
 
@@ -543,7 +535,7 @@ inline std::vector<xm_pattern> make_patterns()
     for (int i = 0; i < pattern_count; ++i) {
         xm_pattern& p = patterns[i];
         p.rows = rows_per_pattern;
-        p.cells.assign(rows_per_pattern * channel_count, xm_cell{});
+        p.cells.assign(rows_per_pattern * channel_count, cell{});
         pattern_writer w(p);
         const pattern_plan& plan = plans[i];
         write_drums(w, plan.drums);
@@ -567,7 +559,7 @@ inline xm_module make_module()
     xm_module m;
     m.name = "vorlane";
     m.channels = channel_count;
-    m.restart_position = restart_position;
+    m.restart = restart_position;
     m.speed = 6;
     m.bpm = 100;
     m.orders.assign(order_list.begin(), order_list.end());

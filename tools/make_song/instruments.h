@@ -4,6 +4,7 @@
 // bytes.
 #pragma once
 
+#include "music/song.h"
 #include "tools/make_song/xm_writer.h"
 
 #include <algorithm>
@@ -53,12 +54,13 @@ inline std::int8_t to_byte(double v)
     return static_cast<std::int8_t>(std::clamp(static_cast<int>(std::lround(v * 127.0)), -128, 127));
 }
 
-inline std::vector<std::int8_t> to_bytes(const std::vector<double>& v)
+// The wave scaled to its peak, as 8-bit sample values.
+inline std::vector<std::int16_t> to_values(const std::vector<double>& v)
 {
     double peak = 1e-9;
     for (double x : v)
         peak = std::max(peak, std::fabs(x));
-    std::vector<std::int8_t> out;
+    std::vector<std::int16_t> out;
     out.reserve(v.size());
     for (double x : v)
         out.push_back(to_byte(x / peak));
@@ -97,6 +99,13 @@ void add_cycle(std::vector<double>& out, int period, int harmonics, Gain gain, d
     }
 }
 
+inline void loop_forward(xm_sample& s, int start, int length)
+{
+    s.loop_start = static_cast<std::uint32_t>(start);
+    s.loop_length = static_cast<std::uint32_t>(length);
+    s.type = xm_forward_loop;
+}
+
 // Two-pole low-pass response at harmonic h for a cutoff at harmonic fc.
 inline double lowpass(double h, double fc) { return 1.0 / std::sqrt(1.0 + std::pow(h / fc, 4.0)); }
 
@@ -117,7 +126,7 @@ inline xm_sample make_kick()
         double tail = std::min(1.0, (2100 - i) / 300.0);
         v.push_back(std::tanh(1.8 * (body + click)) * tail);
     }
-    s.data = to_bytes(v);
+    s.values = to_values(v);
     s.relative_note = 4 - (kick_note - note_of(0, 4));
     return s;
 }
@@ -140,7 +149,7 @@ inline xm_sample make_snare()
         double tail = std::min(1.0, (2600 - i) / 400.0);
         v.push_back((0.8 * body + 0.75 * bright * std::exp(-t / 0.07)) * tail);
     }
-    s.data = to_bytes(v);
+    s.values = to_values(v);
     s.relative_note = 10 - (snare_note - note_of(0, 4));
     return s;
 }
@@ -185,7 +194,7 @@ inline xm_sample make_clap()
         double tail = std::min(1.0, (2100 - i) / 300.0);
         v.push_back(band.step(noise.next()) * env * tail);
     }
-    s.data = to_bytes(v);
+    s.values = to_values(v);
     s.relative_note = 10 - (clap_note - note_of(0, 4));
     return s;
 }
@@ -212,7 +221,7 @@ inline xm_sample make_closed_hat()
     std::vector<double> v = metal(750, 99);
     for (int i = 0; i < static_cast<int>(v.size()); ++i)
         v[i] *= std::exp(-(i / rate) / 0.011);
-    s.data = to_bytes(v);
+    s.values = to_values(v);
     s.pan = 150;
     s.volume = 40;
     s.relative_note = 17 - (closed_hat_note - note_of(0, 4));
@@ -233,9 +242,8 @@ inline xm_sample make_ringing(const char* name, int attack, int loop, double sus
         v[i] *= sustain + (1.0 - sustain) * std::exp(-(i / rate) / decay);
     for (int i = attack; i < attack + loop; ++i)
         v[i] *= sustain;
-    s.data = to_bytes(v);
-    s.loop_start = attack;
-    s.loop_length = loop;
+    s.values = to_values(v);
+    loop_forward(s, attack, loop);
     s.relative_note = semitones - (note - note_of(0, 4));
     return s;
 }
@@ -254,7 +262,7 @@ inline xm_sample make_tom()
         double tail = std::min(1.0, (1900 - i) / 300.0);
         v.push_back(std::tanh(1.4 * std::sin(phase)) * std::exp(-t / 0.12) * tail);
     }
-    s.data = to_bytes(v);
+    s.values = to_values(v);
     s.relative_note = 4 - (tom_note - note_of(0, 4));
     return s;
 }
@@ -280,7 +288,7 @@ inline xm_instrument make_drums()
     ins.keymap[open_hat_note - 1] = open_hat_sample;
     ins.keymap[crash_note - 1] = crash_sample;
     // Long enough for the crash to die out; the one-shot drums end first.
-    ins.volume_envelope = {{0, 64}, {8, 54}, {30, 24}, {70, 7}, {120, 0}};
+    ins.vol = {.points = {{0, 64}, {8, 54}, {30, 24}, {70, 7}, {120, 0}}, .type = envelope_on};
     return ins;
 }
 
@@ -298,9 +306,8 @@ inline xm_sample make_swept(const char* name, int period, int cycles, int loop_c
         double fc = open * std::pow(closed / open, k);
         add_cycle(v, period, period / 2 - 2, [fc](int h) { return lowpass(h, fc); }, saw_mix);
     }
-    s.data = to_bytes(v);
-    s.loop_start = sweep * period;
-    s.loop_length = loop_cycles * period;
+    s.values = to_values(v);
+    loop_forward(s, sweep * period, loop_cycles * period);
     tune(s, period);
     return s;
 }
@@ -311,8 +318,8 @@ inline xm_instrument make_bass()
     ins.name = "bass";
     ins.samples = {make_swept("bass", 64, 12, 1, 22.0, 4.5, 0.8)};
     ins.samples[0].volume = 56;
-    ins.volume_envelope = {{0, 64}, {4, 54}, {16, 46}, {24, 0}};
-    ins.volume_sustain = 2;
+    ins.vol = {.points = {{0, 64}, {4, 54}, {16, 46}, {24, 0}}, .sustain = 2,
+               .type = envelope_on | envelope_sustain};
     ins.fadeout = 1024;
     return ins;
 }
@@ -338,16 +345,15 @@ inline xm_instrument make_pad()
             v[i] += vc.level * sum;
         }
     }
-    s.data = to_bytes(v);
-    s.loop_start = 0;
-    s.loop_length = length;
+    s.values = to_values(v);
+    loop_forward(s, 0, length);
     s.volume = 40;
     tune(s, 64);
     ins.samples = {s};
     // Starts from a third of full so that a chord restarted at a pattern
     // start swells rather than dips.
-    ins.volume_envelope = {{0, 22}, {8, 52}, {20, 64}, {40, 54}, {80, 0}};
-    ins.volume_sustain = 3;
+    ins.vol = {.points = {{0, 22}, {8, 52}, {20, 64}, {40, 54}, {80, 0}}, .sustain = 3,
+               .type = envelope_on | envelope_sustain};
     ins.fadeout = 384;
     ins.vibrato_type = 0;
     ins.vibrato_depth = 3;
@@ -361,8 +367,8 @@ inline xm_instrument make_lead()
     ins.name = "lead";
     ins.samples = {make_swept("lead", 64, 7, 1, 18.0, 9.0, 0.45)};
     ins.samples[0].volume = 44;
-    ins.volume_envelope = {{0, 40}, {2, 64}, {8, 52}, {20, 46}, {34, 0}};
-    ins.volume_sustain = 3;
+    ins.vol = {.points = {{0, 40}, {2, 64}, {8, 52}, {20, 46}, {34, 0}}, .sustain = 3,
+               .type = envelope_on | envelope_sustain};
     ins.fadeout = 900;
     // A delayed vibrato: it swells in over the first second of a note.
     ins.vibrato_type = 0;
@@ -378,7 +384,7 @@ inline xm_instrument make_pluck()
     ins.name = "pluck";
     ins.samples = {make_swept("pluck", 64, 16, 1, 24.0, 2.5, 0.6)};
     ins.samples[0].volume = 44;
-    ins.volume_envelope = {{0, 64}, {3, 42}, {10, 20}, {24, 6}, {40, 0}};
+    ins.vol = {.points = {{0, 64}, {3, 42}, {10, 20}, {24, 6}, {40, 0}}, .type = envelope_on};
     ins.fadeout = 2048;
     return ins;
 }
