@@ -88,6 +88,37 @@ TEST(xm_loader, unpacks_cells_key_off_and_out_of_range_values)
     song_free(s);
 }
 
+TEST(xm_loader, every_mix_of_cell_fields_reads_back_as_written)
+{
+    // 32 rows give every mix of the five fields once: the writer packs all
+    // but the full cell, which it stores unpacked, and the neighbouring
+    // channel's empty cells must stay in step.
+    xm_module m = small_module();
+    m.patterns[0] = test::empty_pattern(32, 2);
+    const std::uint8_t full[5] = {61, 1, 0x30, 15, 0x7D};
+    auto mixed = [&](int mix) {
+        auto field = [&](int i) { return std::uint8_t(mix & (1 << i) ? full[i] : 0); };
+        return cell{field(0), field(1), field(2), field(3), field(4)};
+    };
+    for (int mix = 0; mix < 32; ++mix)
+        m.patterns[0].cells[std::size_t(mix * 2 + 1)] = mixed(mix);
+    auto bytes = build_xm(m);
+    song* s = load_module(bytes);
+    ASSERT_NE(s, nullptr);
+    for (int mix = 0; mix < 32; ++mix) {
+        const cell& empty = s->patterns[0].cells[mix * 2];
+        const cell& c = s->patterns[0].cells[mix * 2 + 1];
+        cell want = mixed(mix);
+        EXPECT_EQ(empty.note | empty.instrument | empty.volume | empty.effect | empty.parameter, 0) << mix;
+        EXPECT_EQ(c.note, want.note) << mix;
+        EXPECT_EQ(c.instrument, want.instrument) << mix;
+        EXPECT_EQ(c.volume, want.volume) << mix;
+        EXPECT_EQ(c.effect, want.effect) << mix;
+        EXPECT_EQ(c.parameter, want.parameter) << mix;
+    }
+    song_free(s);
+}
+
 TEST(xm_loader, unpacked_cells_and_pattern_without_data)
 {
     xm_module m = small_module();
