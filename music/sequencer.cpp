@@ -522,7 +522,7 @@ void row_effect(song* s, channel& c, const cell& k, const resolved& r, bool& jum
             s->next_order = 0;
         break;
     case fx_extended:
-        // Deliberately none of the E effects: no fine slides, note cuts or
+        // None of the E effects is played: no fine slides, note cuts or
         // delays, pattern loops or pattern delays.
         break;
     case fx_set_speed:
@@ -588,7 +588,8 @@ void tick_effect(song* s, channel& c, const cell& k, const sample* smp)
         }
         break;
     case fx_porta_up:
-        // The same floor on both frequency tables; downwards there is none.
+        // The period stops at 56 on both frequency tables, while a slide
+        // down has no bound at all.
         c.period = std::max(c.period - 4 * c.porta_up_memory, 56);
         c.period_delta = 0;
         c.update_flags |= update_frequency;
