@@ -1,5 +1,5 @@
 // The device's state calls: they only record what Direct3D would hold.
-// Drawing, clearing and the OpenGL side are in device_gl.cpp.
+// Drawing, clearing and the OpenGL side are in the device_gl_*.cpp files.
 
 #include "platform/device.h"
 
