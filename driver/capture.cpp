@@ -6,21 +6,18 @@
 #include "engine/engine.h"
 #include "music/mixer.h"
 #include "music/ring_player.h"
-#include "music/song.h"
+#include "platform/child_process.h"
+#include "platform/environment.h"
 #include "platform/png_writer.h"
+#include "platform/scratch_folder.h"
 #include "platform/wave_out_virtual.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
+#include <memory>
 
 namespace vorlane {
 
@@ -42,135 +39,78 @@ void play_frames(wave_out_virtual& device, std::uint32_t frames)
     }
 }
 
+bool is_video_name(const std::string& name)
+{
+    if (name.size() <= 4)
+        return false;
+    std::string ending = name.substr(name.size() - 4);
+    for (char& c : ending)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ending == ".mp4";
+}
+
 namespace {
 
 constexpr int capture_rate = 44100;
 
-bool is_video_name(const std::string& name)
-{
-    return name.size() > 4 && name.compare(name.size() - 4, 4, ".mp4") == 0;
-}
-
-bool program_installed(const char* name)
-{
-    const char* path = std::getenv("PATH");
-    if (!path)
-        return false;
-    std::string dirs = path;
-    std::size_t begin = 0;
-    while (begin <= dirs.size()) {
-        std::size_t end = dirs.find(':', begin);
-        if (end == std::string::npos)
-            end = dirs.size();
-        std::string dir = dirs.substr(begin, end - begin);
-        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
-        struct stat st = {};
-        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
-            return true;
-        begin = end + 1;
-    }
-    return false;
-}
-
-// One argument for sh, whatever characters the name holds.
-std::string shell_quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
-// True when the command ran and exited with 0.
-bool succeeded(int status)
-{
-    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // Where the frames go: numbered PNG files in a folder, or raw frames into
-// an ffmpeg encoder whose video is joined with the WAV file at the end.
-struct frame_sink {
-    std::string folder;   // PNG frames and audio.wav; for a video, a scratch folder
-    std::string video;    // the .mp4 asked for; empty for PNG frames
-    std::FILE* encoder = nullptr;
+// an encoder whose video is joined with the WAV file at the end.
+class capture_sink : public frame_sink {
+public:
+    wave_out_virtual* device = nullptr;
+    std::string name;                     // what the user asked for: a folder or a video
+    std::string folder;                   // PNG frames and audio.wav; for a video, a scratch folder
+    pipe_to_program* encoder = nullptr;  // null for PNG frames
     int width = 0;
     int height = 0;
-    int fps = 0;
     int written = 0;
+    bool recording = false;
 
     std::string audio_path() const { return folder + "/audio.wav"; }
-    std::string silent_video_path() const { return folder + "/video.mp4"; }
 
-    bool open()
+    bool before_frame(bool wanted) override
     {
-        if (video.empty())
+        if (!wanted || recording)
             return true;
-        // Frames arrive as A8R8G8B8 words, which are B, G, R, A bytes in
-        // memory on the little-endian machines we build for.
-        std::string command = "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pixel_format bgra -video_size " +
-                              std::to_string(width) + "x" + std::to_string(height) + " -framerate " +
-                              std::to_string(fps) +
-                              " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p " +
-                              shell_quote(silent_video_path());
-        encoder = ::popen(command.c_str(), "w");
-        return encoder != nullptr;
+        recording = device->record_to(audio_path().c_str());
+        if (!recording)
+            std::fprintf(stderr, "\nvorlane: cannot write %s\n", audio_path().c_str());
+        return recording;
     }
 
-    bool write(const std::vector<std::uint32_t>& pixels)
+    bool take_frame(const std::vector<std::uint32_t>& pixels) override
     {
-        if (pixels.size() != std::size_t(width) * std::size_t(height))
-            return false;
-        if (encoder) {
-            ++written;
-            return std::fwrite(pixels.data(), sizeof(std::uint32_t), pixels.size(), encoder) == pixels.size();
+        const int number = written++;
+        bool ok = pixels.size() == std::size_t(width) * std::size_t(height);
+        if (ok && encoder) {
+            ok = encoder->write(pixels.data(), pixels.size() * sizeof(std::uint32_t));
+        } else if (ok) {
+            char file[32];
+            std::snprintf(file, sizeof file, "/frame_%06d.png", number);
+            ok = write_png((folder + file).c_str(), width, height, pixels.data());
         }
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06d.png", written++);
-        return write_png((folder + name).c_str(), width, height, pixels.data());
-    }
-
-    // Finishes the video: the encoder's output joined with the sound.
-    bool finish()
-    {
-        if (video.empty())
-            return true;
-        bool ok = succeeded(::pclose(encoder));
-        encoder = nullptr;
-        if (ok && written > 0) {
-            std::string command = "ffmpeg -hide_banner -loglevel error -y -i " + shell_quote(silent_video_path()) +
-                                  " -i " + shell_quote(audio_path()) +
-                                  " -map 0:v -map 1:a -c:v copy -c:a aac -b:a 192k " + shell_quote(video);
-            ok = succeeded(std::system(command.c_str()));
-        }
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        if (!ok)
+            std::fprintf(stderr, "\nvorlane: cannot write frame %d of %s\n", number, name.c_str());
         return ok;
     }
 };
 
-// Song rows from the start to the order and row being heard, against all
-// rows of the song: the show ends when the song wraps, after its last row.
-double song_fraction()
+std::vector<std::string> encoder_command(int width, int height, int fps, const std::string& video)
 {
-    const song* s = the_song;
-    long total = 0;
-    long heard = 0;
-    const int order = song_get_order(the_song);
-    for (int i = 0; i < s->song_length; ++i) {
-        const int rows = s->patterns[s->orders[i]].rows;
-        if (i < order)
-            heard += rows;
-        total += rows;
-    }
-    heard += song_get_row(the_song);
-    return total > 0 ? double(heard) / double(total) : 0.0;
+    // Frames arrive as A8R8G8B8 words, which are B, G, R, A bytes in
+    // memory on the little-endian machines we build for.
+    return {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pixel_format", "bgra",
+            "-video_size", std::to_string(width) + "x" + std::to_string(height), "-framerate", std::to_string(fps),
+            "-i", "-", "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p", video};
 }
 
-void show_progress(double song_ms, double done, double wall_s, int rendered)
+std::vector<std::string> join_command(const std::string& video, const std::string& audio, const std::string& out)
+{
+    return {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-i", video, "-i", audio,
+            "-map", "0:v", "-map", "1:a", "-c:v", "copy", "-c:a", "aac", "-b:a", "192k", out};
+}
+
+void show_progress(const char* label, double song_ms, double done, double wall_s, int rendered)
 {
     int left = -1;
     if (done > 0.001 && done <= 1)
@@ -178,35 +118,93 @@ void show_progress(double song_ms, double done, double wall_s, int rendered)
     char eta[32] = "?";
     if (left >= 0)
         std::snprintf(eta, sizeof eta, "%d:%02d", left / 60, left % 60);
-    std::fprintf(stderr, "\rcapture %8.2f s  part %d  %6.1f fps  %s left   ", song_ms / 1000, cur_part,
+    std::fprintf(stderr, "\r%s %8.2f s  part %d  %6.1f fps  %s left   ", label, song_ms / 1000, cur_part,
                  wall_s > 0 ? rendered / wall_s : 0.0, eta);
     std::fflush(stderr);
 }
 
 }  // namespace
 
+wave_out_virtual& start_offline_show(int resx, int resy)
+{
+    set_environment_default("SDL_VIDEODRIVER", "offscreen");
+    auto output = std::make_unique<wave_out_virtual>();
+    wave_out_virtual& device = *output;
+    sound_use_output(std::move(output));
+    start_show(resx, resy, true, false);
+    return device;
+}
+
+bool run_frames(wave_out_virtual& device, const frame_span& span, frame_sink& sink, const char* label)
+{
+    frame_pacer pacer;
+    pacer.rate = capture_rate;
+    pacer.fps = std::uint64_t(span.fps);
+    bool ok = true;
+    const auto wall_start = std::chrono::steady_clock::now();
+    auto last_progress = wall_start;
+    for (std::uint64_t k = 0;; ++k) {
+        // Video frame k covers sound from k / fps seconds on.
+        if (span.to_ms >= 0 && k * 1000 >= std::uint64_t(span.to_ms) * pacer.fps)
+            break;
+        const bool wanted = k * 1000 >= std::uint64_t(span.from_ms) * pacer.fps;
+        if (!sink.before_frame(wanted)) {
+            ok = false;
+            break;
+        }
+        play_frames(device, pacer.next());
+        pass_result r;
+        do
+            r = main_loop_pass();
+        while (r == pass_result::message);
+        if (r == pass_result::ended)
+            break;
+        if (wanted && !sink.take_frame(pd3dDev->read_surface(pd3dDev->get_back_buffer()))) {
+            ok = false;
+            break;
+        }
+
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_progress >= std::chrono::milliseconds(500)) {
+            last_progress = now;
+            const double wall_s = std::chrono::duration<double>(now - wall_start).count();
+            const double song_ms = double(k + 1) * 1000.0 / double(pacer.fps);
+            const double done = span.to_ms >= 0 ? song_ms / span.to_ms : song_progress(the_song);
+            show_progress(label, song_ms, done, wall_s, int(k + 1));
+        }
+    }
+    std::fputs("\n", stderr);
+    return ok;
+}
+
 int run_capture(const options& o)
 {
-    frame_sink sink;
+    const bool video = is_video_name(o.capture);
+    scratch_folder scratch;
+    pipe_to_program encoder;
+    capture_sink sink;
+    sink.name = o.capture;
     sink.width = o.resx;
     sink.height = o.resy;
-    sink.fps = o.fps;
-    if (is_video_name(o.capture)) {
-        if (!program_installed("ffmpeg")) {
+    if (video) {
+        if (!program_on_path("ffmpeg")) {
             std::fprintf(stderr,
                          "vorlane: writing %s needs the ffmpeg program, which is not installed "
                          "(on Debian: apt-get install ffmpeg); or capture into a folder instead\n",
                          o.capture.c_str());
             return 1;
         }
-        std::string scratch = (std::filesystem::temp_directory_path() / "vorlane-capture-XXXXXX").string();
-        if (!::mkdtemp(scratch.data())) {
+        if (!scratch.make("vorlane-capture-")) {
             std::fprintf(stderr, "vorlane: cannot make a scratch folder in %s\n",
                          std::filesystem::temp_directory_path().c_str());
             return 1;
         }
-        sink.folder = scratch;
-        sink.video = o.capture;
+        sink.folder = scratch.path;
+        if (!encoder.start(encoder_command(o.resx, o.resy, o.fps, sink.folder + "/video.mp4"))) {
+            std::fprintf(stderr, "vorlane: cannot start ffmpeg\n");
+            return 1;
+        }
+        sink.encoder = &encoder;
     } else {
         sink.folder = o.capture;
         std::error_code error;
@@ -217,78 +215,26 @@ int run_capture(const options& o)
         }
     }
 
-    // Capture needs no display: render offscreen unless the user chose a
-    // video driver.
-    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    // An encoder that gives up must not kill us mid-write: the write fails
-    // and is reported instead.
-    std::signal(SIGPIPE, SIG_IGN);
+    sink.device = &start_offline_show(o.resx, o.resy);
+    frame_span span;
+    span.fps = o.fps;
+    span.from_ms = o.from;
+    span.to_ms = o.to;
+    bool failed = !run_frames(*sink.device, span, sink, "capture");
 
-    auto output = std::make_unique<wave_out_virtual>();
-    wave_out_virtual* device = output.get();
-    sound_use_output(std::move(output));
-    // Nothing plays by itself: the song clock stands still between frames,
-    // however long start-up takes.
-    start_show(o.resx, o.resy, true, false);
-
-    if (!sink.open()) {
-        std::fprintf(stderr, "vorlane: cannot start ffmpeg\n");
-        return 1;
-    }
-
-    frame_pacer pacer;
-    pacer.rate = capture_rate;
-    pacer.fps = std::uint64_t(o.fps);
-    bool recording = false;
-    bool failed = false;
-    const auto wall_start = std::chrono::steady_clock::now();
-    auto last_progress = wall_start;
-    for (std::uint64_t k = 0;; ++k) {
-        // Video frame k covers sound from k / fps seconds on.
-        if (o.to >= 0 && k * 1000 >= std::uint64_t(o.to) * pacer.fps)
-            break;
-        const bool wanted = k * 1000 >= std::uint64_t(o.from) * pacer.fps;
-        if (wanted && !recording) {
-            if (!device->record_to(sink.audio_path().c_str())) {
-                std::fprintf(stderr, "\nvorlane: cannot write %s\n", sink.audio_path().c_str());
-                failed = true;
-                break;
-            }
-            recording = true;
-        }
-        play_frames(*device, pacer.next());
-        pass_result r;
-        do
-            r = main_loop_pass();
-        while (r == pass_result::message);
-        if (r == pass_result::ended)
-            break;
-        if (wanted && !sink.write(pd3dDev->read_surface(pd3dDev->get_back_buffer()))) {
-            std::fprintf(stderr, "\nvorlane: cannot write frame %d of %s\n", sink.written - 1, o.capture.c_str());
-            failed = true;
-            break;
-        }
-
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last_progress >= std::chrono::milliseconds(500)) {
-            last_progress = now;
-            const double wall_s = std::chrono::duration<double>(now - wall_start).count();
-            const double song_ms = double(k + 1) * 1000.0 / double(pacer.fps);
-            const double done = o.to >= 0 ? song_ms / o.to : song_fraction();
-            show_progress(song_ms, done, wall_s, int(k + 1));
-
-        }
-    }
-    std::fputs("\n", stderr);
-
-    if (recording && !device->wav.close()) {
+    if (sink.recording && !sink.device->wav.close()) {
         std::fprintf(stderr, "vorlane: cannot write %s\n", sink.audio_path().c_str());
         failed = true;
     }
     close_show();
-    if (!sink.finish()) {
-        std::fprintf(stderr, "vorlane: ffmpeg could not make %s\n", o.capture.c_str());
-        failed = true;
+    if (video) {
+        bool made = encoder.finish();
+        if (made && sink.written > 0)
+            made = run_program(join_command(sink.folder + "/video.mp4", sink.audio_path(), o.capture));
+        if (!made) {
+            std::fprintf(stderr, "vorlane: ffmpeg could not make %s\n", o.capture.c_str());
+            failed = true;
+        }
     }
     if (failed)
         return 1;

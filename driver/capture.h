@@ -1,12 +1,15 @@
 // Capture: the show rendered offline, frame by frame, on the virtual
 // sound device, into PNG frames and a WAV file or into a video. Sound and
 // picture come out in step to the sample and the same on every run,
-// whatever the speed of the machine.
+// whatever the speed of the machine. The benchmark runs the same loop
+// with a sink that only measures.
 #pragma once
 
 #include "driver/options.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace vorlane {
 
@@ -30,6 +33,41 @@ struct frame_pacer {
 // past its second block re-mixes nothing until the device comes round
 // again, and the song clock would stand still for a lap or more.
 void play_frames(wave_out_virtual& device, std::uint32_t frames);
+
+// True when the name asks for a video rather than a folder: it ends in
+// ".mp4", in any case.
+bool is_video_name(const std::string& name);
+
+// What the offline loop does with the show's frames.
+class frame_sink {
+public:
+    virtual ~frame_sink() = default;
+    // Before a video frame is paced and drawn; wanted when it is at or
+    // after the first frame to keep. False ends the loop as failed.
+    virtual bool before_frame(bool wanted) = 0;
+    // A wanted frame as drawn, width x height A8R8G8B8, top row first.
+    // False ends the loop as failed.
+    virtual bool take_frame(const std::vector<std::uint32_t>& pixels) = 0;
+};
+
+// Which video frames the loop draws, at fps frames per second of sound:
+// all from the start; from from_ms on they go to the sink; it stops at
+// to_ms, or with -1 where the show ends (the song has played through).
+struct frame_span {
+    int fps = 25;
+    int from_ms = 0;
+    int to_ms = -1;
+};
+
+// Brings the show up (resx x resy) on the virtual sound device, offscreen
+// unless the user chose a video driver. Nothing plays by itself: the song
+// clock stands still between frames, however long start-up takes.
+wave_out_virtual& start_offline_show(int resx, int resy);
+
+// Draws the show's frames one by one on that device, handing each wanted
+// one to the sink, with a progress line on stderr that starts with label.
+// False when the sink failed.
+bool run_frames(wave_out_virtual& device, const frame_span& span, frame_sink& sink, const char* label);
 
 // Renders the show as the options say (capture, fps, from, to,
 // resolution, log) and returns the exit code: 0 when done.

@@ -6,11 +6,11 @@
 #include "driver/timeline.h"
 #include "driver/version.h"
 #include "music/ring_player.h"
+#include "platform/environment.h"
 #include "runtime/fatal.h"
 #include "runtime/log.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 int main(int argc, char** argv)
@@ -45,7 +45,7 @@ int main(int argc, char** argv)
         // the show would run where nobody sees it and nobody can press
         // Escape. Unless the user chose a driver, ask only for those that
         // put a window on a screen, so that start-up fails instead.
-        ::setenv("SDL_VIDEODRIVER", "x11,wayland,KMSDRM", 0);
+        set_environment_default("SDL_VIDEODRIVER", "x11,wayland,KMSDRM");
         sound_use_output(wave_out_create(opts.no_sound ? wave_out_kind::null : wave_out_kind::sdl));
         start_show(opts.resx, opts.resy, opts.windowed, !opts.no_sound);
         while (main_loop_pass() != pass_result::ended) {

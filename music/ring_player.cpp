@@ -51,7 +51,7 @@ std::uint64_t pack_position(const song* s)
            std::uint64_t(std::uint32_t(s->time_ms)) << 16;
 }
 
-std::uint64_t heard_position(song* s)
+std::uint64_t heard_position(const song* s)
 {
     if (!s || !positions)
         return 0;
@@ -251,6 +251,24 @@ int song_get_row(song* s)
 int song_get_time(song* s)
 {
     return int(std::int32_t(std::uint32_t(heard_position(s) >> 16)));
+}
+
+double song_progress(const song* s)
+{
+    // Order and row from one record, so that they belong to the same block.
+    const std::uint64_t heard = heard_position(s);
+    if (!s)
+        return 0.0;
+    const int order = int(heard & 0xff);
+    long total = 0;
+    long before = int(heard >> 8 & 0xff);
+    for (int i = 0; i < s->song_length; ++i) {
+        const int rows = s->patterns[s->orders[i]].rows;
+        if (i < order)
+            before += rows;
+        total += rows;
+    }
+    return total > 0 ? double(before) / double(total) : 0.0;
 }
 
 }  // namespace vorlane

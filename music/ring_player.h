@@ -36,6 +36,10 @@ bool song_stop(song* s);
 int song_get_order(song* s);
 int song_get_row(song* s);
 int song_get_time(song* s);  // song clock, ms, at the end of that block
+// How far the song has come, 0 to 1: the rows of the order list before the
+// row being heard, against all its rows. 0 for a null song or when nothing
+// plays.
+double song_progress(const song* s);
 
 // One poll of the audio thread: reads the device position and re-mixes
 // every block played since the last poll. The thread runs it every 5 ms;

@@ -107,6 +107,34 @@ TEST_P(capture_clock_test, the_song_clock_follows_the_device)
 
 INSTANTIATE_TEST_SUITE_P(frame_rates, capture_clock_test, testing::Values(1, 10, 25, 30));
 
+// The progress line's measure: it grows with the song, row by row across
+// the order list, and comes close to 1 on the last row before the song
+// wraps to its restart position.
+TEST(song_progress_test, runs_from_0_to_1_over_the_song)
+{
+    EXPECT_EQ(song_progress(nullptr), 0.0);
+    embedded_song loaded;
+    ASSERT_TRUE(loaded.load());
+    ASSERT_TRUE(song_play(loaded.s));
+    EXPECT_EQ(song_progress(loaded.s), 0.0);
+    long all_rows = 0;
+    for (int i = 0; i < loaded.s->song_length; ++i)
+        all_rows += loaded.s->patterns[loaded.s->orders[i]].rows;
+
+    // One block at a time, so that every row's record is seen.
+    double last = 0.0;
+    for (int step = 0; step < 20 * 60 * 50; ++step) {  // 20 minutes of song at most
+        play_frames(*loaded.device, std::uint32_t(block_samples));
+        const double now = song_progress(loaded.s);
+        if (now < last)
+            break;  // wrapped
+        last = now;
+    }
+    // The largest value is that of the last row.
+    EXPECT_NEAR(last, double(all_rows - 1) / double(all_rows), 1e-9);
+    loaded.release();
+}
+
 std::vector<char> read_bytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -185,16 +213,92 @@ TEST_F(capture_program_test, two_captures_of_one_span_are_the_same_to_the_byte)
     EXPECT_TRUE(sound);
 }
 
+TEST(capture_names_test, a_name_ending_in_mp4_in_any_case_is_a_video)
+{
+    for (const char* name : {"show.mp4", "OUT.MP4", "a.Mp4", "/tmp/x y/v.mP4"})
+        EXPECT_TRUE(is_video_name(name)) << name;
+    for (const char* name : {"", "mp4", ".mp4", "show", "show.mp4/", "show.mp40", "show_mp4", "show.mov"})
+        EXPECT_FALSE(is_video_name(name)) << name;
+}
+
 TEST_F(capture_program_test, a_video_without_ffmpeg_is_refused_before_anything_starts)
 {
-    const std::string command = std::string("PATH=/nonexistent '") + VORLANE_PROGRAM + "' --capture '" +
-                                (dir / "show.mp4").string() + "' --to 1000 2>'" + (dir / "err").string() + "'";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    const std::vector<char> err = read_bytes(dir / "err");
-    EXPECT_NE(std::string(err.begin(), err.end()).find("ffmpeg"), std::string::npos);
+    // A name ending in .MP4 is a video too, not a folder to make.
+    for (const char* name : {"show.mp4", "OUT.MP4"}) {
+        const std::string command = std::string("PATH=/nonexistent '") + VORLANE_PROGRAM + "' --capture '" +
+                                    (dir / name).string() + "' --to 1000 2>'" + (dir / "err").string() + "'";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << name;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << name;
+        const std::vector<char> err = read_bytes(dir / "err");
+        EXPECT_NE(std::string(err.begin(), err.end()).find("ffmpeg"), std::string::npos) << name;
+        EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+    }
+}
+
+// A video capture with its scratch folder in a TMPDIR of the test's own and
+// PATH holding only the given ffmpeg, so that whatever the encoder does,
+// the folder is seen to go.
+class capture_video_test : public capture_program_test {
+protected:
+    void SetUp() override
+    {
+        capture_program_test::SetUp();
+        std::filesystem::create_directories(dir / "tmp");
+        std::filesystem::create_directories(dir / "bin");
+    }
+
+    void put_encoder(const std::string& text)
+    {
+        std::ofstream(dir / "bin" / "ffmpeg") << text;
+        std::filesystem::permissions(dir / "bin" / "ffmpeg", std::filesystem::perms::owner_all);
+    }
+
+    int capture_video(const std::string& path)
+    {
+        const std::string command = "TMPDIR='" + (dir / "tmp").string() + "' PATH='" + path + "' '" +
+                                    VORLANE_PROGRAM + "' --capture '" + (dir / "show.mp4").string() +
+                                    "' --resolution 64x48 --fps 10 --from 17000 --to 17500 2>'" +
+                                    (dir / "err").string() + "'";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string errors()
+    {
+        const std::vector<char> err = read_bytes(dir / "err");
+        return std::string(err.begin(), err.end());
+    }
+};
+
+TEST_F(capture_video_test, an_encoder_that_cannot_start_leaves_no_scratch_folder)
+{
+    put_encoder("not a program\n");  // executable, but no format the system runs
+    EXPECT_EQ(capture_video((dir / "bin").string()), 1);
+    EXPECT_NE(errors().find("ffmpeg"), std::string::npos) << errors();
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
     EXPECT_FALSE(std::filesystem::exists(dir / "show.mp4"));
+}
+
+TEST_F(capture_video_test, an_encoder_that_gives_up_leaves_no_scratch_folder)
+{
+    put_encoder("#!/bin/sh\nexit 1\n");
+    EXPECT_EQ(capture_video((dir / "bin").string()), 1);
+    EXPECT_NE(errors().find("show.mp4"), std::string::npos) << errors();
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "show.mp4"));
+}
+
+TEST_F(capture_video_test, the_real_encoder_makes_an_mp4_and_leaves_no_scratch_folder)
+{
+    const char* path = std::getenv("PATH");
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0 || !path)
+        GTEST_SKIP() << "ffmpeg is not installed";
+    ASSERT_EQ(capture_video(path), 0) << errors();
+    const std::vector<char> video = read_bytes(dir / "show.mp4");
+    ASSERT_GT(video.size(), 12u);
+    EXPECT_EQ(std::string(video.data() + 4, 4), "ftyp");
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
 }
 
 }  // namespace
