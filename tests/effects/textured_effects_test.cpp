@@ -143,18 +143,12 @@ TEST(text_sprite, scrolls_with_its_track_and_adds_in_its_grey_level)
     parts_engine();
     parts_fonts();
     scene s(myengine, 0);
+    const track_key x_keys[] = {{0, 0}, {-2, 1000}};
     track x_track;
-    x_track.allocate(2);
-    x_track.keys[0] = {0, 0};
-    x_track.keys[1] = {-2, 1000};
-    x_track.period = 1000;
-    x_track.spline = 0;
+    x_track.assign(x_keys, 0, 1000, end_wrap, 0);
+    const track_key brightness_keys[] = {{0, 0}, {1, 1000}};
     track brightness;
-    brightness.allocate(2);
-    brightness.keys[0] = {0, 0};
-    brightness.keys[1] = {1, 1000};
-    brightness.period = 1000;
-    brightness.spline = 0;
+    brightness.assign(brightness_keys, 0, 1000, end_wrap, 0);
     auto* e = new text_sprite_effect(s, "x", x_track, brightness, part1_fnt3);
     // The copies share the caller's keys.
     EXPECT_EQ(e->x_track.keys.get(), x_track.keys.get());
@@ -226,12 +220,12 @@ TEST(sprite, takes_the_given_texture_and_follows_both_tracks)
 {
     parts_engine();
     scene s(myengine, 0);
+    const track_key x_key[] = {{0.25f, 0}};
     track x;
-    x.allocate(1);
-    x.keys[0] = {0.25f, 0};
+    x.assign(x_key, 0, 0, end_wrap, 1);
+    const track_key y_key[] = {{-0.5f, 0}};
     track y;
-    y.allocate(1);
-    y.keys[0] = {-0.5f, 0};
+    y.assign(y_key, 0, 0, end_wrap, 1);
     auto* e = new sprite_effect(s, 3, x, y);
     const material& m = *s.materials.at(e->material);
     EXPECT_EQ(m.layers[0].texture, 3);

@@ -7,8 +7,8 @@ namespace {
 
 void set_constant(track& tr, float value)
 {
-    tr.allocate(1);
-    tr.keys[0] = {value, 0};
+    const track_key key[] = {{value, 0}};
+    tr.assign(key, 0, 0, end_wrap, 1);
 }
 
 TEST(anim_transform, unset_tracks_give_the_identity_placement_with_unit_scale)
@@ -30,11 +30,8 @@ TEST(anim_transform, scales_then_rotates_then_translates_and_keeps_the_values)
     anim_transform a;
     const float values[9] = {1, 2, 3, 1.5707964f, 0, 0, 2, 3, 4};
     for (int k = 0; k < 9; ++k) {
-        a.tracks[k].allocate(2);
-        a.tracks[k].keys[0] = {values[k], 0};
-        a.tracks[k].keys[1] = {values[k] * 3, 10};
-        a.tracks[k].period = 10;
-        a.tracks[k].spline = 0;
+        const track_key keys[] = {{values[k], 0}, {values[k] * 3, 10}};
+        a.tracks[k].assign(keys, 0, 10, end_wrap, 0);
     }
     matrix out;
     a.evaluate(0, out);

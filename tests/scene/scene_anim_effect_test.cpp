@@ -17,8 +17,8 @@ int test_clock()
 void constant(anim_transform& a, const float (&values)[9])
 {
     for (int k = 0; k < 9; ++k) {
-        a.tracks[k].allocate(1);
-        a.tracks[k].keys[0] = track_key{values[k], 0};
+        const track_key key[] = {{values[k], 0}};
+        a.tracks[k].assign(key, 0, 0, end_wrap, 1);
     }
 }
 
@@ -26,10 +26,8 @@ void constant(anim_transform& a, const float (&values)[9])
 void moving_along_x(anim_transform& a)
 {
     constant(a, {0, 0, 0, 0, 0, 0, 1, 1, 1});
-    a.tracks[0].allocate(2);
-    a.tracks[0].keys[1] = track_key{30, 30};
-    a.tracks[0].period = 30;
-    a.tracks[0].spline = 0;
+    const track_key x_keys[] = {{0, 0}, {30, 30}};
+    a.tracks[0].assign(x_keys, 0, 30, end_wrap, 0);
 }
 
 void expect_near(const matrix& a, const matrix& b)
@@ -45,8 +43,8 @@ protected:
         time_func = test_clock;
         s.frames_per_second = 30;
         constant(s.cam_anim, {0, 0, 0, 0, 0, 0, 1, 1, 1});
-        s.fov_track.allocate(1);
-        s.fov_track.keys[0] = track_key{1.5f, 0};
+        const track_key fov[] = {{1.5f, 0}};
+        s.fov_track.assign(fov, 0, 0, end_wrap, 1);
     }
     scene s{test_engine(), 0};
     scene_anim_effect anim;

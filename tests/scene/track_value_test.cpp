@@ -11,13 +11,7 @@ namespace {
 track make_track(std::initializer_list<track_key> keys, float period, int end_mode, int spline)
 {
     track tr;
-    tr.allocate(static_cast<int>(keys.size()));
-    int i = 0;
-    for (const track_key& k : keys)
-        tr.keys[i++] = k;
-    tr.period = period;
-    tr.end_mode = end_mode;
-    tr.spline = spline;
+    tr.assign(keys, 0, period, end_mode, spline);
     return tr;
 }
 
