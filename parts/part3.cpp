@@ -2,6 +2,7 @@
 
 #include "clock/show_clock.h"
 #include "data/letter_text.h"
+#include "effects/effect_common.h"
 #include "effects/flash_effect.h"
 #include "effects/vbars_effect.h"
 #include "engine/engine.h"
@@ -35,6 +36,7 @@ constexpr int cylinder_lines = (rings - 1) * columns * 2 + columns;
 
 // Vertices 0-3 are the full-screen quad (a triangle strip), 4-6 the arrow
 // head (a triangle).
+constexpr int quad_vertex = 0;
 constexpr int arrow_vertex = 4;
 constexpr fvf_vertex fixed_vertices[7] = {
     {-1, 1, 1, 0, 0, 0, 0, 0},   {1, 1, 1, 0, 0, 0, 1, 0},    {-1, -1, 1, 0, 0, 0, 0, 1},
@@ -65,8 +67,8 @@ constexpr blur_tap blur_taps[4] = {
 };
 
 // Pixel centres fall on texel corners when a quad maps a texture one to
-// one, so each copy would also move by half a texel; the taps cancel that
-// shift, which repeated every frame would drag the trails right and down.
+// one, so each copy would also move half a texel right and down; the taps
+// take that half texel back, as every frame would add it again.
 constexpr float half_texel = 1.0f / feedback_size;
 
 // Distance at which the cylinder shrinks to nothing; the camera step is
@@ -76,11 +78,6 @@ constexpr double out_of_sight = 1.0e6;
 constexpr int letter_size = 128;
 constexpr int letter_interval = 160;   // ms
 constexpr int letter_pause = 6940;     // ms after the text's end
-
-void draw_quad()
-{
-    pd3dDev->draw_primitive(D3DPT_TRIANGLESTRIP, 0, 2);
-}
 
 void draw_cylinder_lines()
 {
@@ -137,14 +134,8 @@ part3::part3(scene& s)
     s.no_objects = 0;
 
     s.vb.lock();
-    for (int k = 0; k < 7; ++k) {
-        fvf_vertex* v = s.vb.vertex(k);
-        v->x = fixed_vertices[k].x;
-        v->y = fixed_vertices[k].y;
-        v->z = fixed_vertices[k].z;
-        v->u = fixed_vertices[k].u;
-        v->v = fixed_vertices[k].v;
-    }
+    for (int k = 0; k < 7; ++k)
+        *s.vb.vertex(k) = fixed_vertices[k];
     s.vb.unlock();
     // Each point: a line to the next point on its ring and one to the point
     // below; the last ring only closes itself.
@@ -198,7 +189,7 @@ part3::part3(scene& s)
     letter_tex = en->create_alpha_texture(0);
     part3_fnt.set_target(letter_bitmap, 1, 0, letter_size, letter_size);
 
-    // Both images start black: the back one is read at the edges that the
+    // Both images start black: at its edges the back one keeps what the
     // first blur tap leaves uncovered.
     for (device_surface* target : feedback_surf) {
         d.set_render_target(target, nullptr);
@@ -239,7 +230,7 @@ void part3::draw_screen_layer(scene& s, int t)
     d.set_render_state(D3DRS_BLENDOP, D3DBLENDOP_REVSUBTRACT);
     d.set_render_state(D3DRS_SRCBLEND, D3DBLEND_ONE);
     d.set_render_state(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    draw_quad();
+    draw_quad(quad_vertex);
 
     // Five bars ending at x + 1, each 0.2 high with an arrow head, their
     // length breathing; then the black panel from x + 1 to the right.
@@ -253,13 +244,13 @@ void part3::draw_screen_layer(scene& s, int t)
         m(3, 0) = x + 1 - length / 5;
         m(3, 1) = static_cast<float>(2 * i + 1) / 5 - 1;
         d.set_transform(D3DTS_WORLD, m.e);
-        draw_quad();
+        draw_quad(quad_vertex);
         d.draw_primitive(D3DPT_TRIANGLELIST, arrow_vertex, 1);
     }
     m = identity_matrix;
     m(3, 0) = x + 2;
     d.set_transform(D3DTS_WORLD, m.e);
-    draw_quad();
+    draw_quad(quad_vertex);
 
     d.set_render_state(D3DRS_ALPHABLENDENABLE, 1);
     d.set_transform(D3DTS_WORLD, identity_matrix.e);
@@ -278,7 +269,7 @@ void part3::blur(scene& s)
         tap.colour.a = each.alpha;
         set_material(tap);
         d.set_texture(0, feedback_tex[front]);
-        draw_quad();
+        draw_quad(quad_vertex);
     }
 }
 
@@ -296,7 +287,7 @@ void part3::draw_trail_layer(scene& s, int t)
     if (tf > 6200)
         veil.colour.a = tf > 7200 ? veil_alpha : 1.15f - (tf - 6200) * 0.001f;
     set_material(veil);
-    draw_quad();
+    draw_quad(quad_vertex);
 
     draw_cylinder(s, t);
     if (t > next_letter_time)
@@ -423,7 +414,7 @@ void part3::add_letter()
     m(3, 0) = static_cast<float>(rand() % 200 - 100) / 50;
     m(3, 1) = static_cast<float>(rand() % 200 - 100) / 50;
     d.set_transform(D3DTS_VIEW, m.e);
-    draw_quad();
+    draw_quad(quad_vertex);
 }
 
 void part3::draw_small_cylinders(int t)
