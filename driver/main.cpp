@@ -1,5 +1,6 @@
 // vorlane: the show.
 
+#include "driver/bench.h"
 #include "driver/capture.h"
 #include "driver/options.h"
 #include "driver/show.h"
@@ -40,6 +41,8 @@ int main(int argc, char** argv)
     int code = 0;
     if (!opts.capture.empty()) {
         code = run_capture(opts);
+    } else if (opts.bench) {
+        code = run_bench(opts);
     } else {
         // Without a display SDL would fall back to drawing offscreen, and
         // the show would run where nobody sees it and nobody can press

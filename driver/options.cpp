@@ -7,6 +7,7 @@ namespace vorlane {
 const char* const usage_text =
     "usage: vorlane [options]\n"
     "       vorlane --capture OUT [--fps N] [--from MS] [--to MS] [--resolution WxH] [--log]\n"
+    "       vorlane --bench [--resolution WxH] [--log]\n"
     "\n"
     "  --windowed          show in a window instead of full screen\n"
     "  --resolution WxH    size of the rendered frame (default 640x480)\n"
@@ -20,7 +21,19 @@ const char* const usage_text =
     "                      a name ending in .mp4: a video, through the ffmpeg program\n"
     "  --fps N             frames per second (default 25, at most 1000)\n"
     "  --from MS           write nothing before this many ms of sound (earlier frames are still rendered)\n"
-    "  --to MS             stop after this many ms of sound (default: the end of the song)\n";
+    "  --to MS             stop after this many ms of sound (default: the end of the song)\n"
+    "\n"
+    "benchmark (offline, no display or sound card needed):\n"
+    "  --bench             play the whole show offscreen and silent, as fast as it goes, at 60\n"
+    "                      frames per second of song time, each frame read back as in capture;\n"
+    "                      the table on stdout gives per part and for the whole show:\n"
+    "                        frames, mean fps (frames / wall time),\n"
+    "                        slowest 1 %: mean ms per frame of the slowest 1 % of frames,\n"
+    "                        main CPU: ms per frame of CPU time of the thread that runs the show\n"
+    "                          (our code and the OpenGL driver's work on that thread),\n"
+    "                        other CPU: ms per frame of CPU time of all other threads\n"
+    "                          (the software renderer's rasteriser threads);\n"
+    "                      then the start-up time, from process start to the first frame\n";
 
 namespace {
 
@@ -96,6 +109,8 @@ bool parse_options(int argc, char** argv, options& out, std::string& error)
             out.windowed = true;
         else if (std::strcmp(arg, "--no-sound") == 0)
             out.no_sound = true;
+        else if (std::strcmp(arg, "--bench") == 0)
+            out.bench = true;
         else if (std::strcmp(arg, "--resolution") == 0) {
             const char* size = argv[++i];
             if (!parse_resolution(size, out.resx, out.resy)) {
@@ -128,6 +143,10 @@ bool parse_options(int argc, char** argv, options& out, std::string& error)
             error = std::string("vorlane: unknown option '") + arg + "'";
             return false;
         }
+    }
+    if (out.bench && !out.capture.empty()) {
+        error = "vorlane: --bench and --capture cannot be combined";
+        return false;
     }
     if (capture_only && out.capture.empty()) {
         error = std::string("vorlane: ") + capture_only_name + " only applies with --capture";

@@ -20,6 +20,10 @@ struct options {
     int fps = 25;    // --fps N: video frames per second of song
     int from = 0;    // --from MS: first written frame, ms of sound
     int to = -1;     // --to MS: end of the capture, ms of sound; -1: the end of the song
+
+    // --bench: play the whole show offscreen as fast as it goes and print
+    // its figures per part instead of showing it.
+    bool bench = false;
 };
 
 // Parses argv. On a bad argument returns false and sets error to a line
