@@ -24,7 +24,11 @@ struct part3_test : testing::Test {
         queue_cues({});
         p = new part3(s);
     }
-    void TearDown() override { cue_pos = cue_table; }
+    void TearDown() override
+    {
+        cue_pos = cue_table;
+        pd3dDev->set_render_target(p->saved_target, p->saved_depth);
+    }
 
     // The values are handed out one per frame, from the next frame on.
     void queue_cues(std::initializer_list<unsigned char> values)
