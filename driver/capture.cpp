@@ -195,8 +195,7 @@ int run_capture(const options& o)
             return 1;
         }
         if (!scratch.make("vorlane-capture-")) {
-            std::fprintf(stderr, "vorlane: cannot make a scratch folder in %s\n",
-                         std::filesystem::temp_directory_path().c_str());
+            std::fprintf(stderr, "vorlane: cannot make a scratch folder in the temporary folder ($TMPDIR or /tmp)\n");
             return 1;
         }
         sink.folder = scratch.path;

@@ -254,9 +254,10 @@ protected:
         std::filesystem::permissions(dir / "bin" / "ffmpeg", std::filesystem::perms::owner_all);
     }
 
-    int capture_video(const std::string& path)
+    int capture_video(const std::string& path, const std::string& tmpdir = "")
     {
-        const std::string command = "TMPDIR='" + (dir / "tmp").string() + "' PATH='" + path + "' '" +
+        const std::string command = "TMPDIR='" + (tmpdir.empty() ? (dir / "tmp").string() : tmpdir) +
+                                    "' PATH='" + path + "' '" +
                                     VORLANE_PROGRAM + "' --capture '" + (dir / "show.mp4").string() +
                                     "' --resolution 64x48 --fps 10 --from 17000 --to 17500 2>'" +
                                     (dir / "err").string() + "'";
@@ -287,6 +288,14 @@ TEST_F(capture_video_test, an_encoder_that_gives_up_leaves_no_scratch_folder)
     EXPECT_NE(errors().find("show.mp4"), std::string::npos) << errors();
     EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
     EXPECT_FALSE(std::filesystem::exists(dir / "show.mp4"));
+}
+
+TEST_F(capture_video_test, a_temporary_folder_that_does_not_exist_is_an_error_not_a_crash)
+{
+    put_encoder("#!/bin/sh\ncat > /dev/null\n");
+    EXPECT_EQ(capture_video((dir / "bin").string(), (dir / "missing").string()), 1);
+    EXPECT_NE(errors().find("scratch folder"), std::string::npos) << errors();
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 }
 
 TEST_F(capture_video_test, the_real_encoder_makes_an_mp4_and_leaves_no_scratch_folder)
