@@ -4,6 +4,7 @@
 //
 // usage: make_csf OUTPUT_DIR
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -76,85 +77,133 @@ key label_key(int time, double x, double y, double z, double scale)
     return k;
 }
 
-// The second part: the camera flies along x past the labels of the first
-// part (the title, the handle, the product word and two convoys of small
-// labels), then turns a quarter to look down the striped tunnel.
+// The second part. For 14 s the camera drifts sideways along x past the
+// labels of the first part: the title rides with it, a convoy of green
+// labels passes below from right to left, a convoy of blue ones above
+// from left to right. Over the next 2 s its motion turns from x to z; from
+// 15 s on it flies down the striped tunnel (a box lying along z, its open
+// end behind the camera), where the handle joins the title, the product
+// word rises from the floor and the convoys drift towards the camera.
+//
+// The label quad shows the top row of its picture at its lower edge, so
+// every label key has a negative y scale: upright and not mirrored for
+// the camera, which always looks along +z.
+
+struct point {
+    double x, y, z;
+};
+
+// Frames at which the camera's motion turns from x to z.
+constexpr double turn_start = 280, turn_end = 320;
+constexpr double sideways_speed = 0.12, forward_speed = 0.15;  // units per frame
+
+// The camera's position at frame t without its sway: the speed hands over
+// linearly from x to z between the turn frames.
+point camera_track(double t)
+{
+    const double turn = turn_end - turn_start;
+    const double u = std::clamp(t - turn_start, 0.0, turn);
+    const double x = sideways_speed * (std::min(t, turn_start) + u - u * u / (2 * turn));
+    double z = -1.6 + forward_speed * u * u / (2 * turn);
+    if (t > turn_end)
+        z += forward_speed * (t - turn_end);
+    return {x, 0.3, z};
+}
+
+// The tunnel's axis: where the camera's x ends up after the turn.
+const point tunnel_axis = camera_track(turn_end);
+
+// An upright label at an offset from where the camera is at that time.
+key riding(int time, double dx, double dy, double dz, double scale)
+{
+    const point at = camera_track(time);
+    key k = label_key(time, at.x + dx, at.y + dy, at.z + dz, scale);
+    k.sy = f(-scale);
+    return k;
+}
+
+key at_time(key k, int time)
+{
+    k.time = time;
+    return k;
+}
+
 image part2_image()
 {
     image im;
-    // 0: the noise layer, stretched into a backdrop.
-    key backdrop;
-    backdrop.sx = 10;
-    backdrop.sy = 10;
+    // 0: the noise layer, one wide backdrop behind the sideways flight
+    // (its texture follows the camera, so its size does not show).
+    key backdrop = label_key(0, 18, 0.3, 0.6, 40);
     im.object({backdrop});
 
-    // 1: the title travels with the camera, drifting slowly ahead of it.
+    // 1: the title rides with the camera, weaving a little; its keys are
+    // closer together while the camera turns.
+    const int title_times[9] = {0, 90, 180, 250, 285, 315, 400, 550, 710};
     std::vector<key> title;
     for (int i = 0; i <= 8; ++i) {
-        key k = label_key(static_cast<int>(std::lround(710.0 * i / 8)), 100.0 * i / 8, 0.3,
-                          0.15 * std::sin(i * 0.9), 0.125);
+        key k = riding(title_times[i], 0.3 * std::sin(i * 1.1),
+                       0.12 + 0.08 * std::cos(i * 0.8), 1.8 + 0.15 * std::sin(i * 0.9), 0.125);
         k.roll = f(0.06 * std::sin(i * 1.3));
         title.push_back(k);
     }
     im.object(title);
 
-    // 2: the handle waits below the world, then appears beside the title.
-    im.object({label_key(0, 0, -100, 0, 0.125), label_key(346, 0, -100, 0, 0.125),
-               label_key(347, 50.5, 0.62, 0.35, 0.1), label_key(460, 66.5, 0.55, 0.25, 0.1),
-               label_key(590, 84.5, 0.66, 0.3, 0.1), label_key(710, 101.5, 0.6, 0.2, 0.1)});
+    // 2: the handle waits far below the world, then stands beside the
+    // title in the tunnel.
+    const key handle_parked = riding(347, 0, -100, 2.2, 0.1);
+    im.object({at_time(handle_parked, 0), at_time(handle_parked, 346), riding(347, 0.45, -0.02, 2.2, 0.1),
+               riding(460, 0.5, 0.05, 2.3, 0.1), riding(590, 0.42, -0.05, 2.1, 0.1),
+               riding(710, 0.48, 0.02, 2.2, 0.1)});
 
-    // 3: the product word rises from below to stand across the tunnel's
-    // mouth, facing the camera after its last turn.
-    key word_parked = label_key(0, 104, -100, -1.2, 0.3);
-    word_parked.yaw = f(quarter_turn);
-    key word_waiting = word_parked;
-    word_waiting.time = 353;
-    key word_shown = word_parked;
-    word_shown.time = 710;
-    word_shown.y = -0.15f;
-    im.object({word_parked, word_waiting, word_shown});
+    // 3: the product word waits under the tunnel's floor, then rises
+    // through it ahead of the camera.
+    key word_below = riding(353, 0, -1.3, 3.5, 0.3);
+    word_below.x = f(tunnel_axis.x);
+    key word_risen = riding(710, 0, -0.45, 2.6, 0.3);
+    word_risen.x = f(tunnel_axis.x);
+    im.object({at_time(word_below, 0), word_below, word_risen});
 
-    // 4-8: a convoy of green labels below the path, 20 frames apart.
+    // 4-8: the green convoy, 20 frames apart: below the path from right
+    // to left, then low in the tunnel, drifting towards the camera.
     for (int n = 0; n < 5; ++n) {
         const int o = 20 * n;
-        im.object({label_key(60 + o, 6, -0.55, 0.5, 0.06), label_key(260 + o, 34, -0.35, 0.3, 0.06),
-                   label_key(470 + o, 63, -0.6, 0.45, 0.06), label_key(700 + o, 97, -0.4, 0.25, 0.06)});
+        const double across = 0.3 * (n - 2);
+        im.object({riding(10 + o, 2.4, -0.45, 1.9, 0.08), riding(190 + o, -2.4, -0.55, 1.7, 0.08),
+                   riding(330 + o, across, -0.55, 4.5, 0.08),
+                   riding(720 + o, 1.1 * across, -0.6, 1.0, 0.08)});
     }
-    // 9-13: a convoy of blue labels above it, weaving.
+    // 9-13: the blue convoy: weaving above the path from left to right,
+    // then high in the tunnel.
     for (int n = 0; n < 5; ++n) {
         const int o = 20 * n;
-        std::vector<key> keys;
-        for (int i = 0; i < 6; ++i)
-            keys.push_back(label_key(20 + 140 * i + o, 2 + 19.5 * i, 0.75 + 0.15 * std::sin(i * 1.7),
-                                     0.4 + 0.2 * std::cos(i * 1.1), 0.06));
-        im.object(keys);
+        const double across = 0.4 * (2 - n);
+        im.object({riding(-40 + o, -2.6, 0.45, 2.0, 0.08),
+                   riding(120 + o, 0.2 * std::sin(n * 1.7), 0.55 + 0.1 * std::sin(n * 2.3), 1.7, 0.08),
+                   riding(270 + o, 2.6, 0.45, 2.1, 0.08), riding(430 + o, across, 0.55, 5.0, 0.08),
+                   riding(580 + o, 0.8 * across, 0.6, 3.0, 0.08),
+                   riding(740 + o, 1.1 * across, 0.5, 1.2, 0.08)});
     }
-    // 14: the tunnel box, 100 units long, around the path's end.
-    key tunnel = label_key(0, 52, 0, -1.4, 1);
+    // 14: the tunnel: the box stretched to 100 units along x and turned a
+    // quarter so that x runs along z, 2.67 wide and 2 high, its open end
+    // just behind the camera as the turn ends.
+    key tunnel = label_key(0, tunnel_axis.x, tunnel_axis.y, tunnel_axis.z + 46, 1);
+    tunnel.yaw = f(-quarter_turn);
     tunnel.sx = 50;
     tunnel.sy = 1;
-    tunnel.sz = 1;
+    tunnel.sz = 1.333f;
     im.object({tunnel});
 
-    // The camera: along x at the labels' height, swaying a little, and
-    // turning to look down the tunnel over its last keys.
+    // The camera on its track, swaying gently.
     std::vector<key> cam;
     for (int i = 0; i < 20; ++i) {
-        const double s = i / 19.0;
         key k;
-        k.time = static_cast<int>(std::lround(710 * s));
-        k.x = f(100 * s);
-        k.y = f(0.3 - 0.5 * s + 0.08 * std::sin(i * 0.8));
-        k.z = f(-1.6 + 0.45 * s + 0.12 * std::sin(i * 0.6));
-        k.roll = f(0.05 * std::sin(i * 0.7));
-        k.yaw = i < 16 ? f(0.08 * std::sin(i * 0.5)) : f(quarter_turn * (i - 15) / 4.0);
-        if (i == 19) {
-            k.x = 100;
-            k.y = -0.2f;
-            k.z = -1.15f;
-            k.roll = 0;
-            k.yaw = f(quarter_turn);
-        }
+        k.time = static_cast<int>(std::lround(710.0 * i / 19));
+        const point p = camera_track(k.time);
+        k.x = f(p.x + 0.2 * std::sin(i * 0.7) * (k.time > turn_end));
+        k.y = f(p.y + 0.06 * std::sin(i * 0.8));
+        k.z = f(p.z);
+        k.yaw = f(0.06 * std::sin(i * 0.5));
+        k.roll = f(0.04 * std::sin(i * 0.7));
         cam.push_back(k);
     }
     im.camera(cam);

