@@ -9,6 +9,7 @@
 #include "music/ring_player.h"
 #include "parts/fonts.h"
 #include "parts/part1.h"
+#include "parts/text_textures.h"
 #include "platform/window.h"
 #include "runtime/fatal.h"
 #include "runtime/log.h"
@@ -53,6 +54,7 @@ void start_show(int resx, int resy, bool windowed, bool silent_fallback)
     render(*myscene);
 
     init_fonts();
+    make_text_textures();
 
     log("About to init sound");
     mem_file_set_source(song_data, song_data_size);
