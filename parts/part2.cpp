@@ -242,6 +242,11 @@ void part2::draw_echoes(scene& s, float t)
     const float w = echo_brightness(t);
     for (int r = 0; r < echo_rings; ++r) {
         const float a = 2 * (r == 0 ? 0.2f : w - 0.0005f * static_cast<float>(r));
+        // The rings darken outwards; from the first without brightness on
+        // they would add nothing (the lit colour stops at black), so they
+        // are not drawn at all: about half of them between cues.
+        if (a <= 0)
+            break;
         const float size = 1 - 0.002f * static_cast<float>(r);
         const float offset = static_cast<float>(r) / 200;
         // Ring 0 is the labels themselves, only the three large ones.
