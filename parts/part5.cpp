@@ -252,7 +252,8 @@ void part5::spawn(int group, int first, int last, float base_time)
             x = rand() % 100 - 50;
             y = rand() % 100 - 50;
             z = rand() % 100 - 50;
-            const double q = std::pow(1 - (x * x + y * y + z * z) / 2500.0, 5);
+            const double r2 = group_radius * group_radius;
+            const double q = std::pow(1 - (x * x + y * y + z * z) / r2, 5);
             if (rand() % 100 <= q * 100 - 10)
                 break;
         }
@@ -311,6 +312,8 @@ void part5::post_render(scene& s)
     s.materials.at(1)->blend = e == 1.0f ? 0 : 1;
     log("ltrans - %f", e);
 
+    // One turn about the vertical axis through the origin, on part time
+    // while the animation stands still.
     const float tp = static_cast<float>(get_parttime());
     if (tp > orbit_start && tp < orbit_start + orbit_length) {
         matrix camera = s.view;
