@@ -88,6 +88,11 @@ void csf_loader::load(const std::uint8_t* data, std::size_t size, scene& s)
     }
 }
 
+void csf_loader::load(std::string_view image, scene& s)
+{
+    load(reinterpret_cast<const std::uint8_t*>(image.data()), image.size(), s);
+}
+
 void csf_scene::load(scene& s, const std::uint8_t* data, std::size_t size)
 {
     s.add_effect(&anim);

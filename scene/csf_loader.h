@@ -8,6 +8,7 @@
 #pragma once
 
 #include "scene/scene_anim_effect.h"
+#include "scene/scene_loader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,8 +18,10 @@ namespace vorlane {
 struct anim_transform;
 struct scene;
 
-class csf_loader {
+class csf_loader : public scene_loader {
 public:
+    // The image's bytes as the source: the same load as below.
+    void load(std::string_view image, scene& s) override;
     // Appends one object per object record at no_objects (reusing objects
     // that already exist there, with their meshes and world) and fills the
     // camera animation. An image that is not CSF, is cut short or has a

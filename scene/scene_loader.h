@@ -1,0 +1,30 @@
+// What every scene loader offers: load a source into a scene, or parse
+// text that is already in memory. The scene-file loader holds its object
+// loader through this base, so any object format can stand behind it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vorlane {
+
+struct scene;
+
+class scene_loader {
+public:
+    // source: a file name for the loaders of files, the bytes of the image
+    // for a loader of images in memory.
+    virtual void load(std::string_view, scene&) {}
+    // text: a whole file's contents.
+    virtual void parse(std::string_view, scene&) {}
+
+protected:
+    // Loaders are members or locals of their users, never deleted through
+    // this base.
+    ~scene_loader() = default;
+};
+
+// The file's bytes into out; false when it cannot be opened or read.
+bool read_whole_file(const std::string& name, std::string& out);
+
+}  // namespace vorlane

@@ -1,0 +1,156 @@
+// Scene files that lie: cut short, counts they cannot hold, endless lines,
+// parents that do not exist. Each ends in "Invalid scene file" or loads
+// what it holds; none reads or writes outside the text and the loader.
+#include "tests/fuzz/fatal_trap.h"
+#include "tests/scene/lws_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace vorlane {
+namespace {
+
+using test::fatal_message_of;
+using test::lightwave_file;
+using test::lws_fixture;
+
+std::string outcome(const std::string& text, int first_object = 0)
+{
+    lws_fixture f(first_object);
+    return fatal_message_of([&] { f.parse(text); });
+}
+
+const char* invalid = "Invalid scene file";
+
+TEST(lws_hostile, every_cut_of_either_version_loads_or_is_invalid)
+{
+    for (const char* name : {"scene_v1.lws", "scene_v3.lws"}) {
+        const std::string text = lightwave_file(name);
+        lws_fixture f;
+        int refused = 0;
+        for (std::size_t cut = 0; cut < text.size(); ++cut) {
+            f.s.no_objects = 0;
+            f.s.no_lights = 0;
+            const std::string message = fatal_message_of([&] { f.parse(text.substr(0, cut)); });
+            if (cut < 4 || message == "I'm not able to handle this scene file version")
+                continue;  // before the magic and the version are whole
+            if (!message.empty()) {
+                EXPECT_EQ(message, invalid) << name << " cut at " << cut;
+                ++refused;
+                continue;
+            }
+            for (int i = 0; i < f.s.no_objects; ++i) {
+                const int parent = f.s.objects.at(i)->parent;
+                EXPECT_TRUE(parent >= -1 && parent < f.s.no_objects) << name << " cut at " << cut;
+            }
+        }
+        // Cuts inside a motion promise keys that are not there.
+        EXPECT_GT(refused, 100) << name;
+    }
+}
+
+TEST(lws_hostile, key_counts_must_be_held_by_the_lines_that_follow)
+{
+    const std::string v1 = "LWSC\n1\nShowCamera\nCameraMotion\n 9\n";
+    const std::string key = " 1 2 3 4 5 6 7 8 9\n 10 0 0 0 0\n";
+    EXPECT_EQ(outcome(v1 + " 1\n" + key), "");
+    EXPECT_EQ(outcome(v1 + " 2\n" + key), invalid);
+    EXPECT_EQ(outcome(v1 + " -1\n" + key), invalid);
+    EXPECT_EQ(outcome(v1 + " 2147483647\n" + key), invalid);
+    EXPECT_EQ(outcome(v1 + " 99999999999999999999\n" + key), invalid);
+    EXPECT_EQ(outcome(v1 + " many\n" + key), invalid);
+
+    const std::string v3 = "LWSC\n3\nShowCamera\nCameraMotion\nNumChannels 1\nChannel 0\n{ Envelope\n";
+    EXPECT_EQ(outcome(v3 + "  1\n  Key 1 2\n  Behaviors 1 1\n}\n"), "");
+    EXPECT_EQ(outcome(v3 + "  4\n  Key 1 2\n  Behaviors 1 1\n}\n"), invalid);
+    EXPECT_EQ(outcome(v3 + "  1000000000\n  Key 1 2\n"), invalid);
+    EXPECT_EQ(outcome(v3 + "  1\n  Key one two\n"), invalid);
+}
+
+TEST(lws_hostile, a_key_count_of_zero_leaves_the_track_empty)
+{
+    lws_fixture f;
+    f.parse("LWSC\n3\nShowCamera\nCameraMotion\nNumChannels 1\nChannel 0\n{ Envelope\n  0\n  Behaviors 1 1\n}\n"
+            "ZoomFactor (envelope)\n{ Envelope\n  0\n  Behaviors 1 1\n}\n");
+    EXPECT_EQ(f.s.cam_anim.tracks[0].key_count, 0);
+    EXPECT_EQ(f.s.cam_anim.tracks[0].period, 0.0f);
+    EXPECT_EQ(f.s.fov_track.key_count, 0);
+    EXPECT_EQ(f.s.fov_track.period, 0.0f);
+}
+
+TEST(lws_hostile, channel_counts_run_from_zero_to_nine)
+{
+    const std::string v3 = "LWSC\n3\nAddNullObject n\nObjectMotion\nNumChannels ";
+    EXPECT_EQ(outcome(v3 + "0\n"), "");
+    EXPECT_EQ(outcome(v3 + "10\n"), invalid);
+    EXPECT_EQ(outcome(v3 + "-1\n"), invalid);
+}
+
+TEST(lws_hostile, long_lines_are_cut_and_read_past)
+{
+    const std::string long_word(100000, 'x');
+    lws_fixture f;
+    f.parse("LWSC\n1\n" + long_word + "\nLoadObject " + long_word + "\nFirstFrame 7 " + long_word +
+            "\n" + std::string(100000, ' ') + "\nLastFrame 9\n");
+    ASSERT_EQ(f.objects.names.size(), 1u);
+    EXPECT_EQ(f.objects.names[0], std::string(999, 'x'));
+    EXPECT_EQ(f.s.first_frame, 7);
+    EXPECT_EQ(f.s.last_frame, 9);
+
+    lws_fixture g;
+    g.parse("LWSC\n3\nLoadObjectLayer 1 " + std::string(5000, 'd') + "/" + long_word + ".lwo\n");
+    ASSERT_EQ(g.objects.names.size(), 1u);
+    // The path was cut before its last slash.
+    EXPECT_EQ(g.objects.names[0], std::string(997, 'd'));
+}
+
+TEST(lws_hostile, parents_must_be_objects_of_the_scene)
+{
+    const std::string v3 = "LWSC\n3\nAddNullObject a\nAddNullObject b\nParentItem ";
+    EXPECT_EQ(outcome(v3 + "10000000\n"), "");
+    EXPECT_EQ(outcome(v3 + "10000002\n"), invalid);
+    EXPECT_EQ(outcome(v3 + "1FFFFFFF\n"), invalid);
+    EXPECT_EQ(outcome(v3 + "FFFFFFFFFFFFFFFFFFFF\n"), invalid);
+    // A parent may come later in the file than its child.
+    EXPECT_EQ(outcome(v3 + "10000002\nAddNullObject c\n"), "");
+
+    const std::string v1 = "LWSC\n1\nLoadObject a.lwo\nParentObject ";
+    EXPECT_EQ(outcome(v1 + "0\n"), "");  // none
+    EXPECT_EQ(outcome(v1 + "0\n", 2), "");  // the object before the file's first
+    EXPECT_EQ(outcome(v1 + "2\n"), invalid);
+    EXPECT_EQ(outcome(v1 + "-5\n"), invalid);
+    EXPECT_EQ(outcome(v1 + "2147483647\n"), invalid);
+}
+
+TEST(lws_hostile, lines_about_an_item_before_any_item_are_ignored)
+{
+    lws_fixture f;
+    f.parse("LWSC\n3\nPivotPosition 1 2 3\nParentItem 10000000\nLightColor 1 1 1\nLightType 1\n"
+            "ObjectMotion\nNumChannels 1\n");
+    EXPECT_EQ(f.s.no_objects, 0);
+    EXPECT_EQ(f.s.no_lights, 0);
+}
+
+TEST(lws_hostile, a_nameless_object_layer_is_invalid)
+{
+    EXPECT_EQ(outcome("LWSC\n3\nLoadObjectLayer 1\n"), invalid);
+    EXPECT_EQ(outcome("LWSC\n3\nLoadObjectLayer 1 Objects/\n"), invalid);
+}
+
+TEST(lws_hostile, a_zero_byte_ends_the_text)
+{
+    lws_fixture f;
+    f.parse(std::string("LWSC\n1\nFirstFrame 3\n\0FirstFrame 4\n", 30));
+    EXPECT_EQ(f.s.first_frame, 3);
+}
+
+TEST(lws_version_3, a_frame_range_at_another_rate_is_given_in_thirtieths_of_a_second)
+{
+    lws_fixture f;
+    f.parse("LWSC\n3\nFirstFrame 5\nLastFrame 50\nFramesPerSecond 25\n");
+    EXPECT_EQ(f.s.first_frame, 6);
+    EXPECT_EQ(f.s.last_frame, 60);
+    EXPECT_EQ(f.s.frames_per_second, 30.0f);
+}
+
+}  // namespace
+}  // namespace vorlane
