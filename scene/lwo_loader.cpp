@@ -1,0 +1,378 @@
+#include "scene/lwo_loader.h"
+
+#include "runtime/fatal.h"
+#include "scene/scene.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace vorlane {
+
+namespace {
+
+// Indices are 16 bits wide and count from the start of the scene's
+// vertex buffer.
+constexpr int max_vertices = 65536;
+
+struct face {
+    int first = 0;     // into the corner list
+    int count = 0;
+    int surface = -1;  // into the surface names; -1 for none
+};
+
+// Big-endian reads within one chunk; anything past its end is a broken
+// file.
+class chunk_reader {
+public:
+    chunk_reader(const std::uint8_t* begin, const std::uint8_t* end_, const std::string& file)
+        : p(begin), end(end_), name(file)
+    {
+    }
+
+    [[noreturn]] void fail() const
+    {
+        fatal(name.empty() ? "Invalid object file" : ("Invalid object file - " + name).c_str());
+    }
+
+    std::size_t left() const { return static_cast<std::size_t>(end - p); }
+
+    const std::uint8_t* take(std::size_t n)
+    {
+        if (left() < n)
+            fail();
+        const std::uint8_t* at = p;
+        p += n;
+        return at;
+    }
+
+    std::uint32_t u2()
+    {
+        const std::uint8_t* b = take(2);
+        return static_cast<std::uint32_t>(b[0] << 8 | b[1]);
+    }
+
+    std::uint32_t u4()
+    {
+        const std::uint8_t* b = take(4);
+        return static_cast<std::uint32_t>(b[0]) << 24 | static_cast<std::uint32_t>(b[1]) << 16 |
+               static_cast<std::uint32_t>(b[2]) << 8 | b[3];
+    }
+
+    float f4()
+    {
+        const std::uint32_t bits = u4();
+        float v;
+        std::memcpy(&v, &bits, 4);
+        return v;
+    }
+
+    std::string id() { return std::string(reinterpret_cast<const char*>(take(4)), 4); }
+
+    // A point index: two bytes, or four when the first is 0xFF (LWO2).
+    std::uint32_t vx()
+    {
+        if (left() >= 1 && *p == 0xFF)
+            return u4() & 0x00FFFFFF;
+        return u2();
+    }
+
+    // A zero-terminated string padded to an even length.
+    std::string s0()
+    {
+        const std::uint8_t* zero = static_cast<const std::uint8_t*>(std::memchr(p, 0, left()));
+        if (!zero)
+            fail();
+        std::string s(reinterpret_cast<const char*>(p), static_cast<std::size_t>(zero - p));
+        p = zero + 1;
+        if (s.size() % 2 == 0 && left() > 0)
+            ++p;
+        return s;
+    }
+
+    // The next chunk of id, 4-byte size (2-byte within surfaces), body and
+    // a pad byte after an odd size. A pad byte missing at the very end is
+    // forgiven.
+    chunk_reader chunk(std::string& chunk_id, bool short_size)
+    {
+        chunk_id = id();
+        const std::size_t size = short_size ? u2() : u4();
+        const std::uint8_t* body = take(size);
+        if (size % 2 && left() > 0)
+            ++p;
+        return chunk_reader(body, body + size, name);
+    }
+
+    const std::uint8_t* p;
+    const std::uint8_t* end;
+    const std::string& name;
+};
+
+struct object_data {
+    std::vector<vector> points;
+    std::vector<int> corners;  // point indices of every face, face after face
+    std::vector<face> faces;
+    std::vector<std::string> surfaces;  // names by surface number
+    std::map<std::string, d3d_color_value> colours;
+};
+
+void read_points(chunk_reader& c, object_data& o, std::size_t& layer_start)
+{
+    if (c.left() % 12)
+        c.fail();
+    layer_start = o.points.size();
+    while (c.left() > 0) {
+        vector v;
+        v.x = c.f4();
+        v.y = c.f4();
+        v.z = c.f4();
+        o.points.push_back(v);
+    }
+}
+
+// Face corners count within the points of the current layer.
+void add_corner(chunk_reader& c, object_data& o, std::size_t layer_start, std::uint32_t index)
+{
+    if (index >= o.points.size() - layer_start)
+        c.fail();
+    o.corners.push_back(static_cast<int>(layer_start + index));
+}
+
+void read_faces_lwo2(chunk_reader& c, object_data& o, std::size_t layer_start)
+{
+    while (c.left() > 0) {
+        face f;
+        f.first = static_cast<int>(o.corners.size());
+        f.count = static_cast<int>(c.u2() & 0x03FF);  // the top six bits are flags
+        for (int k = 0; k < f.count; ++k)
+            add_corner(c, o, layer_start, c.vx());
+        o.faces.push_back(f);
+    }
+}
+
+void read_faces_lwob(chunk_reader& c, object_data& o, std::size_t layer_start)
+{
+    while (c.left() > 0) {
+        face f;
+        f.first = static_cast<int>(o.corners.size());
+        f.count = static_cast<int>(c.u2());
+        for (int k = 0; k < f.count; ++k)
+            add_corner(c, o, layer_start, c.u2());
+        int surface = static_cast<std::int16_t>(c.u2());
+        // A negative surface announces detail polygons; they follow as
+        // faces of their own.
+        if (surface < 0) {
+            surface = -surface;
+            c.u2();
+        }
+        f.surface = surface - 1;
+        o.faces.push_back(f);
+    }
+}
+
+void read_surface_tags(chunk_reader& c, object_data& o, std::size_t faces_start)
+{
+    if (c.id() != "SURF")
+        return;
+    while (c.left() > 0) {
+        const std::size_t f = faces_start + c.vx();
+        const int tag = static_cast<int>(c.u2());
+        if (f >= o.faces.size())
+            c.fail();
+        o.faces[f].surface = tag;
+    }
+}
+
+void read_surface(chunk_reader& c, object_data& o, bool lwo2)
+{
+    const std::string surface = c.s0();
+    if (lwo2)
+        c.s0();  // the surface it derives from
+    while (c.left() > 0) {
+        std::string id;
+        chunk_reader sub = c.chunk(id, true);
+        if (id != "COLR")
+            continue;
+        d3d_color_value colour{1, 1, 1, 1};
+        if (lwo2) {
+            colour.r = sub.f4();
+            colour.g = sub.f4();
+            colour.b = sub.f4();
+        } else {
+            const std::uint8_t* rgb = sub.take(3);
+            colour.r = rgb[0] / 255.0f;
+            colour.g = rgb[1] / 255.0f;
+            colour.b = rgb[2] / 255.0f;
+        }
+        o.colours[surface] = colour;
+    }
+}
+
+// One mesh per surface that has faces of three or more corners (lines and
+// points are not drawn), in surface order, faces without a surface last.
+void add_to_scene(chunk_reader& c, const object_data& o, scene& s)
+{
+    std::vector<int> order;
+    for (int i = 0; i < static_cast<int>(o.faces.size()); ++i) {
+        const face& f = o.faces[i];
+        if (f.surface >= static_cast<int>(o.surfaces.size()))
+            c.fail();
+        if (f.count >= 3)
+            order.push_back(i);
+    }
+    const auto key = [&](int i) {
+        const int surface = o.faces[i].surface;
+        return surface < 0 ? static_cast<int>(o.surfaces.size()) : surface;
+    };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
+
+    std::vector<mesh> meshes;
+    std::vector<int> local(o.points.size());
+    std::vector<int> stamp(o.points.size(), -1);  // the mesh that numbered the point
+    std::vector<fvf_vertex> vertices;
+    std::vector<int> indices;
+    const int object_index = s.no_objects;
+    for (std::size_t at = 0; at < order.size();) {
+        const int surface = o.faces[order[at]].surface;
+        const int mesh_number = static_cast<int>(meshes.size());
+        mesh m;
+        m.min_index = s.no_vertices;
+        m.start_index = s.no_indices;
+        m.object = object_index;
+        vertices.clear();
+        indices.clear();
+        for (; at < order.size() && o.faces[order[at]].surface == surface; ++at) {
+            const face& f = o.faces[order[at]];
+            const int* corner = &o.corners[f.first];
+            for (int k = 0; k < f.count; ++k) {
+                const int point = corner[k];
+                if (stamp[point] != mesh_number) {
+                    stamp[point] = mesh_number;
+                    local[point] = static_cast<int>(vertices.size());
+                    const vector& p = o.points[point];
+                    vertices.push_back(fvf_vertex{p.x, p.y, p.z, 0, 0, 0, 0, 0});
+                }
+            }
+            // Clockwise seen from the front, each triangle's cross product
+            // points out of the face; their sum is the face's normal,
+            // weighted by its area, which each of its corners takes once.
+            vector face_normal;
+            for (int k = 1; k + 1 < f.count; ++k) {
+                vector a, b, n;
+                a.difference(o.points[corner[k]], o.points[corner[0]]);
+                b.difference(o.points[corner[k + 1]], o.points[corner[0]]);
+                n.cross(a, b);
+                face_normal.add(n);
+                for (int c : {corner[0], corner[k], corner[k + 1]})
+                    indices.push_back(local[c]);
+            }
+            for (int k = 0; k < f.count; ++k) {
+                fvf_vertex& v = vertices[local[corner[k]]];
+                v.nx += face_normal.x;
+                v.ny += face_normal.y;
+                v.nz += face_normal.z;
+            }
+        }
+        if (s.no_vertices + static_cast<long long>(vertices.size()) > max_vertices)
+            fatal(("Object file too large - " + c.name).c_str());
+        m.num_vertices = static_cast<int>(vertices.size());
+        m.prim_count = static_cast<int>(indices.size() / 3);
+
+        vector low{vertices[0].x, vertices[0].y, vertices[0].z, 1};
+        vector high = low;
+        s.vb.lock();
+        for (fvf_vertex& v : vertices) {
+            vector n{v.nx, v.ny, v.nz, 0};
+            n.normalize();
+            v.nx = n.x;
+            v.ny = n.y;
+            v.nz = n.z;
+            *s.vb.vertex(s.no_vertices++) = v;
+            low.set(std::min(low.x, v.x), std::min(low.y, v.y), std::min(low.z, v.z), 1);
+            high.set(std::max(high.x, v.x), std::max(high.y, v.y), std::max(high.z, v.z), 1);
+        }
+        s.vb.unlock();
+        s.ib.lock();
+        for (int i : indices)
+            *s.ib.index(s.no_indices++) = static_cast<std::uint16_t>(m.min_index + i);
+        s.ib.unlock();
+        for (int corner = 0; corner < 8; ++corner)
+            m.bbox[corner].set(corner & 1 ? high.x : low.x, corner & 2 ? high.y : low.y,
+                               corner & 4 ? high.z : low.z, 1);
+
+        m.material = s.no_materials++;
+        material* mat = s.materials.at(m.material);
+        *mat = material{};
+        if (surface >= 0) {
+            const auto colour = o.colours.find(o.surfaces[surface]);
+            if (colour != o.colours.end())
+                mat->colour = colour->second;
+        }
+        meshes.push_back(m);
+    }
+
+    object* added = s.add_object(static_cast<int>(meshes.size()));
+    std::copy(meshes.begin(), meshes.end(), added->meshes.get());
+}
+
+}  // namespace
+
+void lwo_loader::load(std::string_view file, scene& s)
+{
+    std::string path(file);
+    if (!folder.empty() && (path.empty() || path[0] != '/'))
+        path = folder + "/" + path;
+    std::string bytes;
+    if (!read_whole_file(path, bytes))
+        fatal(("Cannot open object file - " + path).c_str());
+    name = path;
+    parse(bytes, s);
+}
+
+void lwo_loader::parse(std::string_view bytes, scene& s)
+{
+    const auto* begin = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    chunk_reader file(begin, begin + bytes.size(), name);
+    if (file.id() != "FORM")
+        file.fail();
+    // A form that claims more than the file holds is read as far as it goes.
+    const std::size_t form_size = std::min<std::size_t>(file.u4(), file.left());
+    chunk_reader form(file.p, file.p + form_size, name);
+    const std::string type = form.id();
+    if (type != "LWO2" && type != "LWOB")
+        form.fail();
+    const bool lwo2 = type == "LWO2";
+
+    object_data o;
+    std::size_t layer_start = 0;
+    std::size_t faces_start = 0;
+    bool last_faces_were_faces = false;
+    while (form.left() > 0) {
+        std::string id;
+        chunk_reader c = form.chunk(id, false);
+        if (id == "PNTS") {
+            read_points(c, o, layer_start);
+        } else if (id == "POLS") {
+            faces_start = o.faces.size();
+            last_faces_were_faces = !lwo2 || c.id() == "FACE";
+            if (!last_faces_were_faces)
+                continue;  // curves, patches, bones: not drawn
+            if (lwo2)
+                read_faces_lwo2(c, o, layer_start);
+            else
+                read_faces_lwob(c, o, layer_start);
+        } else if (id == "PTAG" && lwo2) {
+            if (last_faces_were_faces)
+                read_surface_tags(c, o, faces_start);
+        } else if ((id == "TAGS" && lwo2) || (id == "SRFS" && !lwo2)) {
+            while (c.left() > 0)
+                o.surfaces.push_back(c.s0());
+        } else if (id == "SURF") {
+            read_surface(c, o, lwo2);
+        }
+    }
+    add_to_scene(form, o, s);
+}
+
+}  // namespace vorlane

@@ -1,0 +1,256 @@
+// LightWave objects in both formats: one object per file with a mesh per
+// surface, its triangles and smoothed normals in the scene's buffers, its
+// surface colours as materials; what is not drawn is skipped.
+#include "scene/lwo_loader.h"
+#include "scene/scene.h"
+#include "tests/engine/test_engine.h"
+#include "tests/scene/lwo_builder.h"
+#include "tests/scene/lws_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+namespace vorlane {
+namespace {
+
+using test::lightwave_file;
+
+struct lwo_fixture {
+    scene s{test_engine(), 0};
+    lwo_loader loader;
+
+    void parse(const std::string& bytes) { loader.parse(bytes, s); }
+
+    fvf_vertex vertex(int i)
+    {
+        s.vb.lock();
+        fvf_vertex v = *s.vb.vertex(i);
+        s.vb.unlock();
+        return v;
+    }
+    int index(int i)
+    {
+        s.ib.lock();
+        int v = *s.ib.index(i);
+        s.ib.unlock();
+        return v;
+    }
+    // The triangles of a mesh as point positions, each corner as (x, y, z).
+    std::vector<std::array<float, 9>> triangles(const mesh& m)
+    {
+        std::vector<std::array<float, 9>> out;
+        for (int t = 0; t < m.prim_count; ++t) {
+            std::array<float, 9> tri{};
+            for (int c = 0; c < 3; ++c) {
+                const fvf_vertex v = vertex(index(m.start_index + 3 * t + c));
+                tri[3 * c] = v.x;
+                tri[3 * c + 1] = v.y;
+                tri[3 * c + 2] = v.z;
+            }
+            out.push_back(tri);
+        }
+        return out;
+    }
+};
+
+TEST(lwo_loader, the_lwo2_cube_is_one_object_with_a_mesh_per_surface)
+{
+    lwo_fixture f;
+    f.parse(test::lwo2_cube());
+    ASSERT_EQ(f.s.no_objects, 1);
+    const object& cube = *f.s.objects.at(0);
+    ASSERT_EQ(cube.mesh_count, 2);
+    const mesh& sides = cube.meshes[0];
+    const mesh& caps = cube.meshes[1];
+    EXPECT_EQ(sides.prim_count, 8);  // four quads; the line and the point are not drawn
+    EXPECT_EQ(caps.prim_count, 4);
+    EXPECT_EQ(sides.num_vertices, 8);
+    EXPECT_EQ(caps.num_vertices, 8);
+    EXPECT_EQ(sides.min_index, 0);
+    EXPECT_EQ(caps.min_index, 8);
+    EXPECT_EQ(sides.start_index, 0);
+    EXPECT_EQ(caps.start_index, 24);
+    EXPECT_EQ(f.s.no_vertices, 16);
+    EXPECT_EQ(f.s.no_indices, 36);
+    EXPECT_EQ(sides.object, 0);
+    EXPECT_EQ(caps.object, 0);
+
+    ASSERT_EQ(f.s.no_materials, 2);
+    const d3d_color_value& orange = f.s.materials.at(sides.material)->colour;
+    EXPECT_EQ(orange.r, 1.0f);
+    EXPECT_EQ(orange.g, 0.5f);
+    EXPECT_EQ(orange.b, 0.25f);
+    EXPECT_EQ(orange.a, 1.0f);
+    EXPECT_EQ(f.s.materials.at(caps.material)->colour.b, 1.0f);
+    EXPECT_EQ(f.s.materials.at(caps.material)->colour.r, 0.0f);
+    EXPECT_EQ(f.s.materials.at(caps.material)->blend, -1);
+}
+
+TEST(lwo_loader, indices_stay_within_their_mesh_and_faces_fan_from_their_first_point)
+{
+    lwo_fixture f;
+    f.parse(test::lwo2_cube());
+    const mesh& sides = f.s.objects.at(0)->meshes[0];
+    for (int i = 0; i < 3 * sides.prim_count; ++i) {
+        const int v = f.index(sides.start_index + i);
+        EXPECT_GE(v, sides.min_index);
+        EXPECT_LT(v, sides.min_index + sides.num_vertices);
+    }
+    // The front face (0, 2, 3, 1) gives (0, 2, 3) and (0, 3, 1).
+    const auto tris = f.triangles(sides);
+    const std::array<float, 9> first = {-0.5f, -0.5f, -0.5f, -0.5f, 0.5f, -0.5f, 0.5f, 0.5f, -0.5f};
+    const std::array<float, 9> second = {-0.5f, -0.5f, -0.5f, 0.5f, 0.5f, -0.5f, 0.5f, -0.5f, -0.5f};
+    EXPECT_EQ(tris[0], first);
+    EXPECT_EQ(tris[1], second);
+}
+
+TEST(lwo_loader, normals_average_the_faces_of_their_surface)
+{
+    lwo_fixture f;
+    f.parse(test::lwo2_cube());
+    const float d = 1 / std::sqrt(2.0f);
+    // Point 0 (-x, -y, -z) on the sides touches the -z and -x faces; on
+    // the caps only the bottom.
+    const mesh& sides = f.s.objects.at(0)->meshes[0];
+    const mesh& caps = f.s.objects.at(0)->meshes[1];
+    bool seen_sides = false, seen_caps = false;
+    for (int i = 0; i < 16; ++i) {
+        const fvf_vertex v = f.vertex(i);
+        if (v.x != -0.5f || v.y != -0.5f || v.z != -0.5f)
+            continue;
+        if (i < caps.min_index) {
+            seen_sides = true;
+            EXPECT_NEAR(v.nx, -d, 1e-6);
+            EXPECT_NEAR(v.ny, 0, 1e-6);
+            EXPECT_NEAR(v.nz, -d, 1e-6);
+        } else {
+            seen_caps = true;
+            EXPECT_NEAR(v.nx, 0, 1e-6);
+            EXPECT_NEAR(v.ny, -1, 1e-6);
+            EXPECT_NEAR(v.nz, 0, 1e-6);
+        }
+    }
+    EXPECT_TRUE(seen_sides && seen_caps);
+    EXPECT_EQ(sides.min_index, 0);
+}
+
+TEST(lwo_loader, bounding_boxes_hold_the_corners_of_the_meshes_points)
+{
+    lwo_fixture f;
+    f.parse(test::lwo2_cube());
+    std::set<std::array<float, 4>> corners;
+    for (const vector& c : f.s.objects.at(0)->meshes[0].bbox)
+        corners.insert({c.x, c.y, c.z, c.w});
+    EXPECT_EQ(corners.size(), 8u);
+    for (const auto& c : corners) {
+        EXPECT_EQ(std::fabs(c[0]), 0.5f);
+        EXPECT_EQ(std::fabs(c[2]), 0.5f);
+        EXPECT_EQ(c[3], 1.0f);
+    }
+}
+
+TEST(lwo_loader, the_lwob_cube_gives_the_same_geometry)
+{
+    lwo_fixture a;
+    a.parse(test::lwo2_cube());
+    lwo_fixture b;
+    b.parse(test::lwob_cube());
+    ASSERT_EQ(b.s.no_vertices, a.s.no_vertices);
+    ASSERT_EQ(b.s.no_indices, a.s.no_indices);
+    for (int i = 0; i < a.s.no_vertices; ++i) {
+        const fvf_vertex x = a.vertex(i), y = b.vertex(i);
+        EXPECT_EQ(std::memcmp(&x, &y, sizeof x), 0) << "vertex " << i;
+    }
+    for (int i = 0; i < a.s.no_indices; ++i)
+        EXPECT_EQ(a.index(i), b.index(i));
+    EXPECT_FLOAT_EQ(b.s.materials.at(0)->colour.g, 128 / 255.0f);
+    EXPECT_EQ(b.s.materials.at(1)->colour.b, 1.0f);
+}
+
+TEST(lwo_loader, a_second_object_follows_what_the_scene_already_holds)
+{
+    lwo_fixture f;
+    f.parse(test::lwo2_cube());
+    f.parse(test::lwob_cube());
+    ASSERT_EQ(f.s.no_objects, 2);
+    const mesh& sides = f.s.objects.at(1)->meshes[0];
+    EXPECT_EQ(sides.min_index, 16);
+    EXPECT_EQ(sides.start_index, 36);
+    EXPECT_EQ(sides.material, 2);
+    EXPECT_EQ(sides.object, 1);
+    EXPECT_EQ(f.index(36), 16);
+    EXPECT_EQ(f.s.no_materials, 4);
+}
+
+TEST(lwo_loader, larger_faces_fan_and_untagged_faces_share_a_white_mesh_after_the_surfaces)
+{
+    test::iff_bytes points;
+    for (int i = 0; i < 5; ++i)
+        points.f4(std::cos(i * 1.2566f)).f4(std::sin(i * 1.2566f)).f4(0);
+    test::iff_bytes pols;
+    pols.id("FACE").u2(5).u2(0).u2(1).u2(2).u2(3).u2(4).u2(3).u2(0).u2(1).u2(2);
+    test::iff_bytes tags, ptag;
+    tags.s0("Tagged");
+    ptag.id("SURF").u2(1).u2(0);
+    test::iff_bytes chunks;
+    chunks.chunk("TAGS", tags).chunk("PNTS", points).chunk("POLS", pols).chunk("PTAG", ptag);
+    lwo_fixture f;
+    f.parse(test::form("LWO2", chunks).bytes);
+    const object& o = *f.s.objects.at(0);
+    ASSERT_EQ(o.mesh_count, 2);
+    EXPECT_EQ(o.meshes[0].prim_count, 1);  // the tagged triangle
+    EXPECT_EQ(o.meshes[1].prim_count, 3);  // the pentagon
+    EXPECT_EQ(o.meshes[1].num_vertices, 5);
+    EXPECT_EQ(f.s.materials.at(o.meshes[1].material)->colour.r, 1.0f);
+}
+
+TEST(lwo_loader, only_faces_are_drawn)
+{
+    test::iff_bytes curve;
+    curve.id("CURV").u2(3).u2(0).u2(1).u2(2);
+    test::iff_bytes ptag;
+    ptag.id("SURF").u2(0).u2(0);
+    test::iff_bytes chunks;
+    chunks.chunk("PNTS", test::cube_points()).chunk("POLS", curve).chunk("PTAG", ptag);
+    lwo_fixture f;
+    f.parse(test::form("LWO2", chunks).bytes);
+    ASSERT_EQ(f.s.no_objects, 1);
+    EXPECT_EQ(f.s.objects.at(0)->mesh_count, 0);
+    EXPECT_EQ(f.s.no_vertices, 0);
+}
+
+TEST(lwo_loader, the_checked_in_cubes_are_the_test_cubes)
+{
+    EXPECT_EQ(lightwave_file("cube.lwo"), test::lwo2_cube());
+    EXPECT_EQ(lightwave_file("cube_lwob.lwo"), test::lwob_cube());
+}
+
+TEST(lwo_loader, objects_are_looked_for_in_the_folder)
+{
+    lwo_fixture f;
+    f.loader.folder = std::string(VORLANE_SOURCE_DIR) + "/tests/scene/lightwave";
+    f.loader.load("cube.lwo", f.s);
+    EXPECT_EQ(f.s.objects.at(0)->mesh_count, 2);
+    EXPECT_EXIT(f.loader.load("missing.lwo", f.s), testing::ExitedWithCode(255),
+                "^Cannot open object file - .*/tests/scene/lightwave/missing.lwo\n$");
+}
+
+TEST(lwo_loader, a_scene_and_its_objects_load_together)
+{
+    scene s(test_engine(), 0);
+    lwo_loader objects;
+    objects.folder = std::string(VORLANE_SOURCE_DIR) + "/tests/scene/lightwave";
+    lws_loader loader;
+    loader.object_loader = &objects;
+    loader.load(objects.folder + "/cube_v3.lws", s);
+    ASSERT_EQ(s.no_objects, 1);
+    EXPECT_EQ(s.no_meshes, 2);
+    EXPECT_EQ(s.objects.at(0)->parent, -1);
+    EXPECT_EQ(s.no_lights, 1);
+    EXPECT_EQ(s.lights.at(0)->type, 3);
+}
+
+}  // namespace
+}  // namespace vorlane
