@@ -38,14 +38,7 @@ struct part4_test : testing::Test {
     void TearDown() override { cue_pos = cue_table; }
 
     // Cues handed out one per get_cue call, then none.
-    void hand_out(std::initializer_list<unsigned char> values)
-    {
-        cues.clear();
-        for (unsigned char v : values)
-            cues.push_back({0, 0, v});
-        cues.push_back({255, 255, 0});
-        cue_pos = cues.data();
-    }
+    void hand_out(std::initializer_list<unsigned char> values) { cue_pos = queue_cues(cues, values); }
     void no_cues() { hand_out({}); }
 
     std::vector<std::uint32_t> frame_at(int ms)

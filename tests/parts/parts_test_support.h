@@ -13,6 +13,7 @@
 #include "tests/engine/test_engine.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 namespace vorlane {
@@ -45,6 +46,17 @@ inline void set_part_time(int ms)
 {
     the_song = nullptr;
     part_start = -ms;
+}
+
+// Cues for get_cue to hand out one per call, then none: point cue_pos at
+// queue_cues' result (and back at cue_table when done).
+inline const cue* queue_cues(std::vector<cue>& store, std::initializer_list<unsigned char> values)
+{
+    store.clear();
+    for (unsigned char v : values)
+        store.push_back({0, 0, v});
+    store.push_back({255, 255, 0});  // never due
+    return store.data();
 }
 
 // The runtime generator, written out again so the tests check the effects'
