@@ -8,6 +8,7 @@
 #include "engine/trig_tables.h"
 #include "parts/fonts.h"
 #include "parts/label_quad.h"
+#include "parts/part_frames.h"
 #include "runtime/fatal.h"
 #include "runtime/log.h"
 #include "runtime/rand.h"
@@ -48,11 +49,6 @@ constexpr track_key echo_keys[] = {{0, 365.75f}, {0.3f, 373.35f}, {0.2f, 380}, {
                                    {0.03f, 950}};
 constexpr track_key growth_keys[] = {{0.002f, 365.75f}, {0.002f, 370.5f}, {-0.002f, 375.25f},
                                      {-0.002f, 1000}};
-
-float frames(const scene& s)
-{
-    return static_cast<float>(get_parttime()) / 1000 * s.frames_per_second;
-}
 
 }  // namespace
 
@@ -137,7 +133,7 @@ part1::part1(scene& s)
     growth_track.assign(growth_keys, std::size(growth_keys), 1000, end_wrap, 1);
 
     // Ten frames back, so that the first frame updates the zoom.
-    last_time = frames(s) - 10;
+    last_time = part_frames(s) - 10;
     phase = 0;
     s.add_effect(this);
 
@@ -203,7 +199,7 @@ void part1::make_labels()
 
 void part1::pre_render(scene& s)
 {
-    const float d = frames(s);
+    const float d = part_frames(s);
     if (phase != 1 && d <= switch_frame) {
         zoom_update(s, d);
         return;
@@ -283,7 +279,7 @@ void part1::scroll_update(scene& s, float d)
 
 void part1::post_render(scene& s)
 {
-    const float d = frames(s);
+    const float d = part_frames(s);
     if (d < title_frame)
         return;
     pd3dDev->set_render_state(D3DRS_CULLMODE, D3DCULL_NONE);

@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "engine/trig_tables.h"
 #include "parts/label_quad.h"
+#include "parts/part_frames.h"
 #include "parts/part1.h"
 #include "runtime/rand.h"
 #include "scene/frame.h"
@@ -84,11 +85,6 @@ void make_stripes(unsigned char* pixels)
             p[2] = 0;
         }
     }
-}
-
-float frames(const scene& s)
-{
-    return static_cast<float>(get_parttime()) / 1000 * s.frames_per_second;
 }
 
 void show_meshes(object& o, bool visible)
@@ -196,7 +192,7 @@ part2::part2(scene& s)
 
 void part2::pre_render(scene& s)
 {
-    if (frames(s) <= tunnel_frame)
+    if (part_frames(s) <= tunnel_frame)
         return;
     show_meshes(*s.objects.at(0), false);
     show_meshes(*s.objects.at(tunnel_object), true);
