@@ -120,7 +120,6 @@ part4::part4(scene& s)
     d.set_render_state(D3DRS_ALPHABLENDENABLE, 1);
     d.set_render_state(D3DRS_BLENDOP, D3DBLENDOP_ADD);
 
-    pulse_time = -10000;
     motion_track.assign(motion_keys, motion_key_room, 100000, end_wrap, 1);
     zoom_track.assign(zoom_keys, 6, 100000, end_wrap, 1);
     spread_track.assign(spread_keys, 7, 100000, end_wrap, 0);
@@ -130,9 +129,6 @@ part4::part4(scene& s)
     s.view(3, 2) = 7;
     d.set_transform(D3DTS_VIEW, s.view.e);
     s.projection.perspective(0.1f, 1000, 2.0f);
-
-    first_half = 1;
-    camera_cursor = 0;
 }
 
 void part4::pre_render(scene& s)

@@ -21,18 +21,11 @@ vector seen_from(const matrix& view, const vector& p)
 
 TEST_F(part4_test, effects_follow_the_part_in_list_order_and_the_words_pass_at_their_times)
 {
-    EXPECT_EQ(part_length, 55840);
     ASSERT_EQ(s.no_effects, 33);
     EXPECT_EQ(*s.effects.at(0), p);
     EXPECT_EQ(*s.effects.at(1), p->flash);
     // The part's quad stays in vertices 0 to 3; the effects' come after.
     EXPECT_EQ(p->flash->first_vertex, 4);
-    s.vb.lock();
-    EXPECT_FLOAT_EQ(s.vb.vertex(0)->x, -1);
-    EXPECT_FLOAT_EQ(s.vb.vertex(0)->y, 1);
-    EXPECT_FLOAT_EQ(s.vb.vertex(3)->u, 1);
-    EXPECT_FLOAT_EQ(s.vb.vertex(3)->v, 1);
-    s.vb.unlock();
 
     const float word_times[9] = {31800, 32900, 34100, 35200, 36400, 37500, 38700, 39800, 41000};
     for (int k = 0; k < 9; ++k) {
