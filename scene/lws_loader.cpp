@@ -162,30 +162,13 @@ void lws_loader::read_line()
     next_line();
 }
 
-int lws_loader::read_int()
-{
-    const char* p = cursor;
-    int v = 0;
-    if (!scan_int(p, end, v))
-        invalid();
-    return v;
-}
-
-float lws_loader::read_float()
-{
-    const char* p = cursor;
-    float v = 0;
-    if (!scan_float(p, end, v))
-        invalid();
-    return v;
-}
-
-// A key count on the cursor's line, refused when negative or when the
+// The key count at the cursor, refused when negative or when the
 // lines that follow cannot hold that many keys.
 int lws_loader::read_count(int lines_per_key)
 {
-    const int n = read_int();
-    if (n < 0 || n > lines_left() / lines_per_key)
+    const char* p = cursor;
+    int n = 0;
+    if (!scan_int(p, end, n) || n < 0 || n > lines_left() / lines_per_key)
         invalid();
     return n;
 }
@@ -299,6 +282,19 @@ bool lws_loader::read_frames(scene& s)
     return true;
 }
 
+// A zoom factor without an envelope: one key for the whole animation.
+void lws_loader::zoom_value(track& t)
+{
+    t.allocate(1);
+    t.keys[0] = track_key{line_float[0], 0};
+}
+
+void lws_loader::read_pivot()
+{
+    if (current_object)
+        current_object->pivot = vector{line_float[0], line_float[1], line_float[2], 1.0f};
+}
+
 void lws_loader::load_object(const std::string& name, scene& s)
 {
     object_loader->load(name, s);
@@ -327,8 +323,7 @@ void lws_loader::parse_version_1(scene& s)
             if (target)
                 read_motion_1(*target);
         } else if (w == "PivotPoint") {
-            if (current_object)
-                current_object->pivot = vector{line_float[0], line_float[1], line_float[2], 1.0f};
+            read_pivot();
         } else if (w == "ParentObject") {
             const long long parent = static_cast<long long>(first_object) + line_int[0] - 1;
             if (parent < -1 || parent > INT_MAX)
@@ -342,10 +337,8 @@ void lws_loader::parse_version_1(scene& s)
         } else if (w == "ZoomFactor") {
             if (std::strcmp(rest, "(envelope)") == 0)
                 read_zoom_1(s.fov_track);
-            else {
-                s.fov_track.allocate(1);
-                s.fov_track.keys[0] = track_key{line_float[0], 0};
-            }
+            else
+                zoom_value(s.fov_track);
         }
     }
     current_object = nullptr;
@@ -384,8 +377,7 @@ void lws_loader::parse_version_3(scene& s)
             if (target)
                 read_motion_3(*target);
         } else if (w == "PivotPosition") {
-            if (current_object)
-                current_object->pivot = vector{line_float[0], line_float[1], line_float[2], 1.0f};
+            read_pivot();
         } else if (w == "ParentItem") {
             // Item numbers carry the item kind in their top four bits.
             const unsigned long long item = std::strtoull(rest, nullptr, 16) & 0x0FFFFFFFu;
@@ -399,10 +391,8 @@ void lws_loader::parse_version_3(scene& s)
         } else if (w == "ZoomFactor") {
             if (std::strcmp(rest, "(envelope)") == 0)
                 read_envelope(s.fov_track);
-            else {
-                s.fov_track.allocate(1);
-                s.fov_track.keys[0] = track_key{line_float[0], 0};
-            }
+            else
+                zoom_value(s.fov_track);
         } else if (current_light) {
             if (w == "LightColor") {
                 current_light->colour.r = line_float[0];

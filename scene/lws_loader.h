@@ -46,8 +46,6 @@ private:
     void read_line();
     void next_line();
     int lines_left() const;
-    int read_int();
-    float read_float();
     int read_count(int lines_per_key);
     bool read_frames(scene& s);
     void load_object(const std::string& name, scene& s);
@@ -57,6 +55,8 @@ private:
     void read_motion_3(anim_transform& a);
     void read_envelope(track& t);
     void read_zoom_1(track& t);
+    void zoom_value(track& t);
+    void read_pivot();
 
     std::string text;      // the normalised text, a zero byte behind it
     const char* end = nullptr;  // the zero byte
