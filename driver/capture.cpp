@@ -67,6 +67,7 @@ public:
     bool recording = false;
 
     std::string audio_path() const { return folder + "/audio.wav"; }
+    std::string silent_video_path() const { return folder + "/video.mp4"; }
 
     bool before_frame(bool wanted) override
     {
@@ -199,7 +200,7 @@ int run_capture(const options& o)
             return 1;
         }
         sink.folder = scratch.path;
-        if (!encoder.start(encoder_command(o.resx, o.resy, o.fps, sink.folder + "/video.mp4"))) {
+        if (!encoder.start(encoder_command(o.resx, o.resy, o.fps, sink.silent_video_path()))) {
             std::fprintf(stderr, "vorlane: cannot start ffmpeg\n");
             return 1;
         }
@@ -229,7 +230,7 @@ int run_capture(const options& o)
     if (video) {
         bool made = encoder.finish();
         if (made && sink.written > 0)
-            made = run_program(join_command(sink.folder + "/video.mp4", sink.audio_path(), o.capture));
+            made = run_program(join_command(sink.silent_video_path(), sink.audio_path(), o.capture));
         if (!made) {
             std::fprintf(stderr, "vorlane: ffmpeg could not make %s\n", o.capture.c_str());
             failed = true;
