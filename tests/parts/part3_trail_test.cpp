@@ -23,10 +23,10 @@ centre centre_of(const std::vector<std::uint32_t>& image, int size)
 
 struct part3_trail : part3_test {
     // A white 64 x 64 square into the front image, centred at texel
-    // (128, 128), then the transforms the blur is drawn with. Light below
-    // 4 of 255 no longer follows the blend exactly (it is rounded to
-    // whole steps), so the spot is large enough for its faint rim to
-    // weigh little.
+    // (128, 128), then the transforms the blur is drawn with. Each blend
+    // into the 8-bit target is rounded, which moves faint light off the
+    // exact average; the spot is large so that its faint rim weighs
+    // little in the centre of mass.
     void draw_spot()
     {
         frame_at(100);  // binds the scene's buffers as the show does
