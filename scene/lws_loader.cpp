@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace vorlane {
 
@@ -20,6 +21,9 @@ constexpr float degree = 0.017453279f;
 // Version-3 key times are seconds; tracks count frames at 30 per second
 // whatever the scene's own rate.
 constexpr float frames_per_second_3 = 30.0f;
+// Chains of parents that each come later in the file than their child;
+// no scene needs more, and the animation's recursion must fit the stack.
+constexpr int max_later_parents = 4096;
 // A number longer than this is not a number any scene writes.
 constexpr int number_room = 64;
 
@@ -453,11 +457,21 @@ void lws_loader::parse(std::string_view source, scene& s)
         fatal("I'm not able to handle this scene file version");
 
     // Parents may be named before they are loaded, so they are checked
-    // once every object is in.
-    for (int i = first_object; i < s.no_objects; ++i) {
+    // once every object is in. The animation places objects in file order,
+    // each after its parent, recursing into parents not yet placed: a
+    // chain of parents that each come later in the file is as deep as that
+    // recursion goes, and is held to a depth the stack takes.
+    std::vector<int> later_parents(s.no_objects - first_object, 0);
+    for (int i = s.no_objects - 1; i >= first_object; --i) {
         const int parent = s.objects.at(i)->parent;
         if (parent < -1 || parent >= s.no_objects)
             invalid();
+        if (parent > i) {
+            int& depth = later_parents[i - first_object];
+            depth = later_parents[parent - first_object] + 1;
+            if (depth > max_later_parents)
+                invalid();
+        }
     }
 
     s.build_draw_list();

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace vorlane {
 namespace {
 
@@ -119,6 +121,30 @@ TEST(lws_hostile, parents_must_be_objects_of_the_scene)
     EXPECT_EQ(outcome(v1 + "2\n"), invalid);
     EXPECT_EQ(outcome(v1 + "-5\n"), invalid);
     EXPECT_EQ(outcome(v1 + "2147483647\n"), invalid);
+}
+
+// n null objects, each the child of the next one (later) or of the one
+// before it (earlier).
+std::string parent_chain(int n, bool later)
+{
+    std::string text = "LWSC\n3\n";
+    char line[64];
+    for (int i = 0; i < n; ++i) {
+        const int parent = later ? (i + 1 < n ? i + 1 : -1) : i - 1;
+        text += "AddNullObject n\n";
+        if (parent >= 0) {
+            std::snprintf(line, sizeof line, "ParentItem %x\n", 0x10000000 + parent);
+            text += line;
+        }
+    }
+    return text;
+}
+
+TEST(lws_hostile, chains_of_parents_later_in_the_file_are_held_to_a_depth)
+{
+    EXPECT_EQ(outcome(parent_chain(4097, true)), "");
+    EXPECT_EQ(outcome(parent_chain(4098, true)), invalid);
+    EXPECT_EQ(outcome(parent_chain(20000, false)), "");
 }
 
 TEST(lws_hostile, lines_about_an_item_before_any_item_are_ignored)
