@@ -236,74 +236,49 @@ TEST_F(capture_program_test, a_video_without_ffmpeg_is_refused_before_anything_s
     }
 }
 
-// A video capture with its scratch folder in a TMPDIR of the test's own and
-// PATH holding only the given ffmpeg, so that whatever the encoder does,
-// the folder is seen to go.
+// Video captures with the scratch folder in a TMPDIR of the test's own and
+// a stand-in ffmpeg alone on PATH: whatever the encoder does, the folder goes.
 class capture_video_test : public capture_program_test {
 protected:
-    void SetUp() override
+    // The exit code; stderr goes to dir/err.
+    int capture_video(const std::string& encoder, const std::string& tmpdir)
     {
-        capture_program_test::SetUp();
-        std::filesystem::create_directories(dir / "tmp");
         std::filesystem::create_directories(dir / "bin");
-    }
-
-    void put_encoder(const std::string& text)
-    {
-        std::ofstream(dir / "bin" / "ffmpeg") << text;
+        std::ofstream(dir / "bin" / "ffmpeg") << encoder;
         std::filesystem::permissions(dir / "bin" / "ffmpeg", std::filesystem::perms::owner_all);
-    }
-
-    int capture_video(const std::string& path, const std::string& tmpdir = "")
-    {
-        const std::string command = "TMPDIR='" + (tmpdir.empty() ? (dir / "tmp").string() : tmpdir) +
-                                    "' PATH='" + path + "' '" +
+        const std::string command = "TMPDIR='" + tmpdir + "' PATH='" + (dir / "bin").string() + "' '" +
                                     VORLANE_PROGRAM + "' --capture '" + (dir / "show.mp4").string() +
                                     "' --resolution 64x48 --fps 10 --from 17000 --to 17500 2>'" +
                                     (dir / "err").string() + "'";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-
-    std::string errors()
-    {
-        const std::vector<char> err = read_bytes(dir / "err");
-        return std::string(err.begin(), err.end());
-    }
 };
 
-TEST_F(capture_video_test, an_encoder_that_cannot_start_leaves_no_scratch_folder)
+TEST_F(capture_video_test, an_encoder_that_fails_leaves_no_scratch_folder)
 {
-    put_encoder("not a program\n");  // executable, but no format the system runs
-    EXPECT_EQ(capture_video((dir / "bin").string()), 1);
-    EXPECT_NE(errors().find("ffmpeg"), std::string::npos) << errors();
-    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "show.mp4"));
-}
-
-TEST_F(capture_video_test, an_encoder_that_gives_up_leaves_no_scratch_folder)
-{
-    put_encoder("#!/bin/sh\nexit 1\n");
-    EXPECT_EQ(capture_video((dir / "bin").string()), 1);
-    EXPECT_NE(errors().find("show.mp4"), std::string::npos) << errors();
-    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "show.mp4"));
-}
-
-TEST_F(capture_video_test, a_temporary_folder_that_does_not_exist_is_an_error_not_a_crash)
-{
-    put_encoder("#!/bin/sh\ncat > /dev/null\n");
-    EXPECT_EQ(capture_video((dir / "bin").string(), (dir / "missing").string()), 1);
-    EXPECT_NE(errors().find("scratch folder"), std::string::npos) << errors();
-    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+    const std::string tmp = (dir / "tmp").string();
+    std::filesystem::create_directories(tmp);
+    // Executable but no format the system runs; an encoder that gives up at
+    // once; one that would work but has no temporary folder to work in.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"not a program\n", tmp}, {"#!/bin/sh\nexit 1\n", tmp}, {"#!/bin/sh\ncat >/dev/null\n", tmp + "/missing"}};
+    for (const auto& [encoder, tmpdir] : cases) {
+        EXPECT_EQ(capture_video(encoder, tmpdir), 1) << encoder;
+        const std::vector<char> err = read_bytes(dir / "err");
+        EXPECT_NE(std::string(err.begin(), err.end()).find("vorlane: "), std::string::npos) << encoder;
+        EXPECT_TRUE(std::filesystem::is_empty(tmp)) << encoder;
+        EXPECT_FALSE(std::filesystem::exists(dir / "show.mp4")) << encoder;
+    }
 }
 
 TEST_F(capture_video_test, the_real_encoder_makes_an_mp4_and_leaves_no_scratch_folder)
 {
-    const char* path = std::getenv("PATH");
-    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0 || !path)
+    const std::string ffmpeg = "/usr/bin/ffmpeg";
+    if (!std::filesystem::exists(ffmpeg))
         GTEST_SKIP() << "ffmpeg is not installed";
-    ASSERT_EQ(capture_video(path), 0) << errors();
+    std::filesystem::create_directories(dir / "tmp");
+    ASSERT_EQ(capture_video("#!/bin/sh\nexec " + ffmpeg + " \"$@\"\n", (dir / "tmp").string()), 0);
     const std::vector<char> video = read_bytes(dir / "show.mp4");
     ASSERT_GT(video.size(), 12u);
     EXPECT_EQ(std::string(video.data() + 4, 4), "ftyp");
