@@ -1,9 +1,11 @@
 #include "engine/tga.h"
 
+#include "engine/whole_file.h"
 #include "runtime/fatal.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace vorlane {
@@ -18,20 +20,6 @@ constexpr int top_left_origin = 32;  // descriptor bit 5
     char text[512];
     std::snprintf(text, sizeof text, "Cannot open TGA file - %s", name);
     fatal(text);
-}
-
-bool read_whole_file(const char* name, std::vector<unsigned char>& bytes)
-{
-    std::FILE* file = std::fopen(name, "rb");
-    if (!file)
-        return false;
-    unsigned char chunk[65536];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
 }
 
 // Run-length packets of one-byte pixels: a header h gives n = (h & 127) + 1
@@ -68,8 +56,10 @@ bool unpack_rle(const unsigned char* in, size_t in_size, unsigned char* out, siz
 
 void read_tga(const char* name, picture& out)
 {
-    std::vector<unsigned char> file;
-    if (!read_whole_file(name, file) || file.size() < header_size)
+    std::string contents;
+    const bool read = read_whole_file(name, contents);
+    const auto* file = reinterpret_cast<const unsigned char*>(contents.data());
+    if (!read || contents.size() < header_size)
         fail_unreadable(name);
 
     int id_length = file[0];
@@ -94,10 +84,10 @@ void read_tga(const char* name, picture& out)
     }
 
     size_t start = header_size + static_cast<size_t>(id_length);
-    if (start > file.size())
+    if (start > contents.size())
         fail_unreadable(name);
-    const unsigned char* pixels = file.data() + start;
-    size_t available = file.size() - start;
+    const unsigned char* pixels = file + start;
+    size_t available = contents.size() - start;
     size_t count = static_cast<size_t>(width) * height;
     size_t bytes = count * bpp;
     // A run-length packet of two bytes yields at most 128 pixels: a header

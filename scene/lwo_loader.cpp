@@ -1,5 +1,6 @@
 #include "scene/lwo_loader.h"
 
+#include "engine/whole_file.h"
 #include "runtime/fatal.h"
 #include "scene/scene.h"
 

@@ -1,5 +1,6 @@
 #include "scene/lws_loader.h"
 
+#include "engine/whole_file.h"
 #include "runtime/fatal.h"
 #include "runtime/log.h"
 #include "scene/scene.h"

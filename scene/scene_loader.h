@@ -3,7 +3,6 @@
 // loader through this base, so any object format can stand behind it.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 namespace vorlane {
@@ -23,8 +22,5 @@ protected:
     // this base.
     ~scene_loader() = default;
 };
-
-// The file's bytes into out; false when it cannot be opened or read.
-bool read_whole_file(const std::string& name, std::string& out);
 
 }  // namespace vorlane

@@ -1,4 +1,4 @@
-#include "scene/scene_loader.h"
+#include "engine/whole_file.h"
 
 #include <fstream>
 #include <iterator>
