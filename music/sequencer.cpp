@@ -262,6 +262,12 @@ void retrig_volume(channel& c)
     c.update_flags |= update_volume;
 }
 
+void slide_pan(channel& c, int delta)
+{
+    c.pan += delta;
+    c.update_flags |= update_pan;
+}
+
 void volume_column_row(channel& c, int v)
 {
     if (v >= vc_set_volume_lowest && v <= vc_set_volume_highest) {
@@ -291,14 +297,8 @@ void volume_column_row(channel& c, int v)
         break;
     // Panning slides act on every tick, the first included, and are not
     // bounded here: update_voice clamps what reaches the voice.
-    case vc_pan_slide_down:
-        c.pan -= l;
-        c.update_flags |= update_pan;
-        break;
-    case vc_pan_slide_up:
-        c.pan += l;
-        c.update_flags |= update_pan;
-        break;
+    case vc_pan_slide_down: slide_pan(c, -l); break;
+    case vc_pan_slide_up: slide_pan(c, l); break;
     case vc_tone_porta:
         if (l)
             c.porta_speed = std::uint8_t(16 * l);
@@ -328,14 +328,8 @@ void volume_column_tick(channel& c, int v)
         vibrato(c);
         advance_vibrato(c);
         break;
-    case vc_pan_slide_down:
-        c.pan -= l;
-        c.update_flags |= update_pan;
-        break;
-    case vc_pan_slide_up:
-        c.pan += l;
-        c.update_flags |= update_pan;
-        break;
+    case vc_pan_slide_down: slide_pan(c, -l); break;
+    case vc_pan_slide_up: slide_pan(c, l); break;
     case vc_tone_porta: tone_porta(c); break;
     default: break;
     }

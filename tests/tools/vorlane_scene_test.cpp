@@ -1,6 +1,9 @@
 // vorlane-scene's capture: the frames of one pass over the scene, with the
 // cube where the camera's motion puts it, and its exit codes. Runs the
 // built tool, which CTest finds at the top of the build folder.
+
+#include "tests/tools/run_tool.h"
+
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -9,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -18,24 +20,9 @@ namespace {
 const char* tool = "../vorlane-scene";
 const std::string scenes = std::string(VORLANE_SOURCE_DIR) + "/tests/scene/lightwave/";
 
-struct result {
-    int code = -1;
-    std::string out;
-};
-
-result run(const std::string& arguments)
+vorlane::test::tool_result run(const std::string& arguments)
 {
-    result r;
-    std::FILE* p = popen((std::string(tool) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!p)
-        return r;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
-        r.out.append(buffer, n);
-    const int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return vorlane::test::run_tool(tool, arguments);
 }
 
 struct picture {
@@ -87,7 +74,7 @@ protected:
 
 TEST_F(vorlane_scene, capture_follows_the_camera_past_the_cube)
 {
-    const result r = run(scenes + "cube_v3.lws --capture " + (dir / "frames").string() + " --fps 15");
+    const auto r = run(scenes + "cube_v3.lws --capture " + (dir / "frames").string() + " --fps 15");
     ASSERT_EQ(r.code, 0) << r.out;
     // Frames 0 to 60 at 30 per second: two seconds, 31 frames at 15.
     EXPECT_TRUE(std::filesystem::exists(frame(30)));
@@ -118,11 +105,11 @@ TEST_F(vorlane_scene, an_object_that_does_not_load_ends_with_its_message)
         std::ofstream scene(dir / "lost.lws");
         scene << "LWSC\n3\nLoadObjectLayer 1 Objects/missing.lwo\n";
     }
-    const result r = run((dir / "lost.lws").string() + " --capture " + (dir / "frames").string());
+    const auto r = run((dir / "lost.lws").string() + " --capture " + (dir / "frames").string());
     EXPECT_EQ(r.code, 255);
     EXPECT_NE(r.out.find("Cannot open object file - " + dir.string() + "/missing.lwo"), std::string::npos) << r.out;
 
-    const result missing = run((dir / "none.lws").string() + " --capture " + (dir / "frames").string());
+    const auto missing = run((dir / "none.lws").string() + " --capture " + (dir / "frames").string());
     EXPECT_EQ(missing.code, 255);
     EXPECT_NE(missing.out.find("Cannot open scene file - "), std::string::npos) << missing.out;
 }

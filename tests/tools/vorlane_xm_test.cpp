@@ -2,6 +2,7 @@
 // rendered WAV file's length. Runs the built tool, which CTest finds at the
 // top of the build folder (the tests run in its tests/ folder).
 #include "tests/music/xm_builder.h"
+#include "tests/tools/run_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -9,32 +10,15 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace vorlane {
 namespace {
 
 const char* tool = "../vorlane-xm";
 
-struct result {
-    int code = -1;
-    std::string out;
-};
-
-result run(const std::string& arguments)
+test::tool_result run(const std::string& arguments)
 {
-    result r;
-    std::string command = std::string(tool) + " " + arguments + " 2>&1";
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p)
-        return r;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
-        r.out.append(buffer, n);
-    int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return test::run_tool(tool, arguments);
 }
 
 class vorlane_xm : public ::testing::Test {
@@ -74,7 +58,7 @@ protected:
 
 TEST_F(vorlane_xm, info_describes_the_module)
 {
-    result r = run("info " + module);
+    const auto r = run("info " + module);
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("channels: 3"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("orders: 2, restart position 1"), std::string::npos) << r.out;
@@ -86,14 +70,14 @@ TEST_F(vorlane_xm, render_stops_where_the_song_repeats)
 {
     // Two orders of 16 rows at 6 ticks of 882 frames; the repetition starts
     // when order 1 (the restart position) comes round again, after 2 orders.
-    result r = run("render " + module + " " + wav);
+    const auto r = run("render " + module + " " + wav);
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_EQ(wav_frames(), 2u * 16 * 6 * 882);
 }
 
 TEST_F(vorlane_xm, render_for_a_given_length_and_rate)
 {
-    result r = run("render " + module + " " + wav + " --seconds 1.5 --rate 22050");
+    const auto r = run("render " + module + " " + wav + " --seconds 1.5 --rate 22050");
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_EQ(wav_frames(), 33075u);
 }
@@ -101,7 +85,7 @@ TEST_F(vorlane_xm, render_for_a_given_length_and_rate)
 TEST_F(vorlane_xm, exit_codes_for_bad_modules_and_bad_arguments)
 {
     std::string missing = ::testing::TempDir() + "no_such_module.xm";
-    result bad_module = run("info " + missing);
+    const auto bad_module = run("info " + missing);
     EXPECT_EQ(bad_module.code, 1);
     EXPECT_NE(bad_module.out.find(missing), std::string::npos);
     EXPECT_EQ(run("").code, 2);
