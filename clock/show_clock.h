@@ -17,7 +17,8 @@ extern int part_start;   // song ms at which the current part began
 extern int part_length;  // ms; each part's constructor sets it
 extern int demo_start;   // song ms at which the show (re)started
 
-// The next cue not yet handed out; never reset, never past the end record.
+// The next cue not yet handed out; never past the end record, and only
+// taken back when a looping show's song wraps.
 extern const cue* cue_pos;
 
 // Milliseconds of the audible song position.

@@ -8,6 +8,7 @@
 #include "driver/version.h"
 #include "music/ring_player.h"
 #include "platform/environment.h"
+#include "platform/setup_dialog.h"
 #include "runtime/fatal.h"
 #include "runtime/log.h"
 
@@ -33,10 +34,30 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    const bool offline = !opts.capture.empty() || opts.bench;
+    if (!offline) {
+        // Without a display SDL would fall back to drawing offscreen, and
+        // the show would run where nobody sees it and nobody can press
+        // Escape. Unless the user chose a driver, ask only for those that
+        // put a window on a screen, so that start-up fails instead.
+        set_environment_default("SDL_VIDEODRIVER", "x11,wayland,KMSDRM");
+        setup_dialog_state setup;
+        setup.loop = opts.loop;
+        if (!opts.resolution_given && run_setup_dialog(setup)) {
+            if (setup.outcome == dialog_outcome::cancelled)
+                return 0;
+            opts.resx = setup.chosen().width;
+            opts.resy = setup.chosen().height;
+            opts.loop = setup.loop;
+        }
+    }
+    loop_mode = opts.loop;
+
     install_out_of_memory_handler();
     if (opts.log)
         log_open();
     log("vorlane %s", version);
+    log("Resolution %dx%d, %s mode", opts.resx, opts.resy, opts.loop ? "loop" : "normal");
 
     int code = 0;
     if (!opts.capture.empty()) {
@@ -44,11 +65,6 @@ int main(int argc, char** argv)
     } else if (opts.bench) {
         code = run_bench(opts);
     } else {
-        // Without a display SDL would fall back to drawing offscreen, and
-        // the show would run where nobody sees it and nobody can press
-        // Escape. Unless the user chose a driver, ask only for those that
-        // put a window on a screen, so that start-up fails instead.
-        set_environment_default("SDL_VIDEODRIVER", "x11,wayland,KMSDRM");
         sound_use_output(wave_out_create(opts.no_sound ? wave_out_kind::null : wave_out_kind::sdl));
         start_show(opts.resx, opts.resy, opts.windowed, !opts.no_sound);
         while (main_loop_pass() != pass_result::ended) {

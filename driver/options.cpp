@@ -6,11 +6,18 @@ namespace vorlane {
 
 const char* const usage_text =
     "usage: vorlane [options]\n"
-    "       vorlane --capture OUT [--fps N] [--from MS] [--to MS] [--resolution WxH] [--log]\n"
+    "       vorlane --capture OUT [--fps N] [--from MS] [--to MS] [--resolution WxH] [--loop] [--log]\n"
     "       vorlane --bench [--resolution WxH] [--log]\n"
     "\n"
+    "Without --resolution the show first opens its setup dialog: Up and Down or the mouse\n"
+    "choose the resolution, Tab moves to the mode buttons (Normal or Loop), Enter starts\n"
+    "the show, Escape or closing the dialog ends the program. There is no dialog in\n"
+    "capture, in the benchmark or without a display.\n"
+    "\n"
     "  --windowed          show in a window instead of full screen\n"
-    "  --resolution WxH    size of the rendered frame (default 640x480)\n"
+    "  --resolution WxH    size of the rendered frame (default 640x480), without the dialog\n"
+    "  --loop              keep cycling through the show's parts after the song's end, the\n"
+    "                      song wrapping to its restart position, until Escape\n"
     "  --no-sound          play silently, keeping the song's timing\n"
     "  --log               write the timeline log to vorlane.log in the working directory\n"
     "  --version           print the version and exit\n"
@@ -111,12 +118,15 @@ bool parse_options(int argc, char** argv, options& out, std::string& error)
             out.no_sound = true;
         else if (std::strcmp(arg, "--bench") == 0)
             out.bench = true;
+        else if (std::strcmp(arg, "--loop") == 0)
+            out.loop = true;
         else if (std::strcmp(arg, "--resolution") == 0) {
             const char* size = argv[++i];
             if (!parse_resolution(size, out.resx, out.resy)) {
                 error = std::string("vorlane: bad resolution '") + size + "' (expected WxH, such as 800x600)";
                 return false;
             }
+            out.resolution_given = true;
         } else if (std::strcmp(arg, "--capture") == 0) {
             out.capture = argv[++i];
             if (out.capture.empty()) {
@@ -146,6 +156,15 @@ bool parse_options(int argc, char** argv, options& out, std::string& error)
     }
     if (out.bench && !out.capture.empty()) {
         error = "vorlane: --bench and --capture cannot be combined";
+        return false;
+    }
+    // A looping show has no end of its own to stop at.
+    if (out.loop && out.bench) {
+        error = "vorlane: --bench and --loop cannot be combined";
+        return false;
+    }
+    if (out.loop && !out.capture.empty() && out.to < 0) {
+        error = "vorlane: --loop with --capture needs --to";
         return false;
     }
     if (capture_only && out.capture.empty()) {

@@ -11,7 +11,11 @@ struct options {
     bool version = false;   // --version
     bool windowed = false;  // --windowed: a window instead of full screen
     bool no_sound = false;  // --no-sound: the silent output device
-    int resx = 640;         // --resolution WxH: the back buffer's size
+    bool loop = false;      // --loop: the show cycles on past the song's end
+    // --resolution WxH: the back buffer's size. Without it the setup
+    // dialog asks, where there is a display to show it on.
+    bool resolution_given = false;
+    int resx = 640;
     int resy = 480;
 
     // --capture OUT: render offline into a folder of PNG frames and a WAV

@@ -21,6 +21,7 @@ effect* part = nullptr;
 int cur_part = 0;
 int frames = 0;
 order_watch song_order;
+bool loop_mode = false;
 
 namespace {
 
@@ -31,6 +32,15 @@ effect* make(scene& s)
 }
 
 bool quit_seen = false;
+
+// After the song wrapped to order: the first cue at or after its start, as
+// the parts heard them the first time round.
+void rewind_cues(int order)
+{
+    cue_pos = cue_table;
+    while (cue_pos != cue_table + cue_count && cue_pos->order < order)
+        ++cue_pos;
+}
 
 }  // namespace
 
@@ -101,9 +111,14 @@ pass_result main_loop_pass()
 {
     if (quit_seen)
         return pass_result::ended;
-    if (song_order.song_ended(song_get_order(the_song))) {
-        log("Module end - shutdown");
-        return pass_result::ended;
+    const int order = song_get_order(the_song);
+    if (song_order.song_ended(order)) {
+        if (!loop_mode) {
+            log("Module end - shutdown");
+            return pass_result::ended;
+        }
+        song_order.remembered = order;
+        rewind_cues(order);
     }
     advance_parts();
     switch (peek_message()) {

@@ -36,6 +36,11 @@ struct order_watch {
 };
 extern order_watch song_order;
 
+// Loop mode: the song's wrap does not end the show. The song plays on from
+// its restart position, its cues come again from there, and the parts keep
+// cycling until Escape.
+extern bool loop_mode;
+
 // Starts the clock and the first part on myscene: the show begins now.
 void start_timeline();
 

@@ -25,14 +25,13 @@ void message_box(const char* text)
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Vorlane 3D", text, owner);
 }
 
-// A message box needs somewhere to appear: not on the headless drivers.
+}  // namespace
+
 bool display_exists()
 {
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
 }
-
-}  // namespace
 
 window* create_window(int width, int height, bool windowed)
 {

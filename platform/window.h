@@ -19,6 +19,11 @@ public:
 // "CreateWindow" when the window cannot be made.
 window* create_window(int width, int height, bool windowed);
 
+// Whether the running video driver shows windows on a screen, where a
+// message box or a dialog can appear: not the headless offscreen and dummy
+// drivers. False before the video system has started.
+bool display_exists();
+
 // The window that owns message boxes; null until create_window.
 extern window* main_window;
 

@@ -25,6 +25,8 @@ TEST(options_test, defaults_are_full_screen_640_by_480)
     EXPECT_FALSE(o.windowed);
     EXPECT_EQ(o.resx, 640);
     EXPECT_EQ(o.resy, 480);
+    EXPECT_FALSE(o.resolution_given);  // the setup dialog asks
+    EXPECT_FALSE(o.loop);
 }
 
 TEST(options_test, windowed_and_resolution_combine_with_the_others)
@@ -36,6 +38,26 @@ TEST(options_test, windowed_and_resolution_combine_with_the_others)
     EXPECT_TRUE(o.log);
     EXPECT_EQ(o.resx, 1024);
     EXPECT_EQ(o.resy, 768);
+    EXPECT_TRUE(o.resolution_given);
+}
+
+TEST(options_test, loop_needs_an_end_of_its_own)
+{
+    options o;
+    std::string error;
+    ASSERT_TRUE(parse({"--loop", "--windowed"}, o, error)) << error;
+    EXPECT_TRUE(o.loop);
+    options span;
+    ASSERT_TRUE(parse({"--capture", "x", "--to", "400000", "--loop"}, span, error)) << error;
+    EXPECT_TRUE(span.loop);
+
+    // The benchmark and a capture without --to would never finish.
+    options bench;
+    EXPECT_FALSE(parse({"--loop", "--bench"}, bench, error));
+    EXPECT_NE(error.find("--loop"), std::string::npos) << error;
+    options endless;
+    EXPECT_FALSE(parse({"--loop", "--capture", "x"}, endless, error));
+    EXPECT_NE(error.find("--to"), std::string::npos) << error;
 }
 
 TEST(options_test, malformed_resolutions_are_refused_by_name)

@@ -262,6 +262,7 @@ protected:
         song_free(the_song);
         sound_close();
         the_song = nullptr;
+        loop_mode = false;
         timeline_test::TearDown();
     }
 
@@ -321,6 +322,46 @@ TEST_F(song_timeline_test, the_show_runs_two_rounds_of_parts_and_ends_when_the_s
     ASSERT_GE(text.size(), expected.size());
     EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
     EXPECT_GT(frames, passes / 2);  // most passes found no message and drew
+}
+
+TEST_F(song_timeline_test, in_loop_mode_the_parts_cycle_on_past_the_wrap_and_the_cues_come_again)
+{
+    loop_mode = true;
+    const int start = get_time();
+    int cues_before_wrap = -1;
+    int cues = 0;
+    int order = 0;
+    int row = 0;
+    while (built.size() < 11) {
+        play_frames(*device, std::uint32_t(block_samples));
+        const int previous = order;
+        order = song_get_order(the_song);
+        row = song_get_row(the_song);
+        if (order < previous - 1) {
+            ASSERT_EQ(cues_before_wrap, -1) << "the song wrapped twice";
+            EXPECT_EQ(previous, 38);
+            EXPECT_EQ(order, 2);
+            cues_before_wrap = cues;
+            cues = 0;
+        }
+        ASSERT_NE(main_loop_pass(), pass_result::ended);
+        // A part asks for its cue every frame.
+        cues += get_cue() >= 0;
+    }
+    EXPECT_EQ(cues_before_wrap, cue_count);
+    // Since the wrap every cue up to the row being heard, one row early.
+    int due = 0;
+    for (const cue* c = cue_table; c != cue_table + cue_count; ++c)
+        due += c->order * 32 + c->row - 1 <= order * 32 + row;
+    EXPECT_GT(due, 100);
+    EXPECT_EQ(cues, due);
+    // Two whole rounds and the start of the third, each after the pause.
+    for (std::size_t i = 0; i < built.size(); ++i)
+        EXPECT_EQ(built[i].number, int(i % 5) + 1);
+    EXPECT_EQ(built[10].part_time, -5500);
+    EXPECT_GT(demo_start, start + 2 * (round_length + 5500));
+    EXPECT_LE(demo_start, start + 2 * (round_length + 5500) + 40);
+    EXPECT_EQ(cur_part, 1);
 }
 
 }  // namespace
