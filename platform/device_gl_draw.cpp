@@ -47,9 +47,14 @@ void set_enabled(GLint& shadow, GLenum cap, bool on)
     shadow = on ? 1 : 0;
 }
 
+std::uint32_t filters_id(const texture_stage_state& st)
+{
+    return st.min_filter | st.mag_filter << 8 | st.mip_filter << 16;
+}
+
 GLuint sampler_for(gl_backend& gl, const texture_stage_state& st)
 {
-    std::uint32_t id = st.min_filter | st.mag_filter << 8 | st.mip_filter << 16;
+    std::uint32_t id = filters_id(st);
     auto found = gl.samplers.find(id);
     if (found != gl.samplers.end())
         return found->second;
@@ -142,7 +147,11 @@ program_key key_for(const device_state& s)
 // Null when the key's program does not build.
 gl_program* use_program(gl_backend& gl, const program_key& key)
 {
-    gl_program& p = program_for(gl, key);
+    if (!gl.last_program || !(key == gl.last_key)) {
+        gl.last_program = &program_for(gl, key);
+        gl.last_key = key;
+    }
+    gl_program& p = *gl.last_program;
     if (!p.name)
         return nullptr;
     if (gl.program != static_cast<GLint>(p.name)) {
@@ -209,15 +218,15 @@ void bind_textures(gl_backend& gl, const device_state& s, const program_key& key
         if (!key.stages[i].samples)
             continue;
         GLint tex = static_cast<GLint>(s.textures[i]->gl_texture);
-        GLint sampler = static_cast<GLint>(sampler_for(gl, s.stages[i]));
         if (tex != gl.unit_texture[i]) {
             glActiveTexture(GL_TEXTURE0 + i);
             glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(tex));
             gl.unit_texture[i] = tex;
         }
-        if (sampler != gl.unit_sampler[i]) {
-            glBindSampler(i, static_cast<GLuint>(sampler));
-            gl.unit_sampler[i] = sampler;
+        std::uint32_t filters = filters_id(s.stages[i]);
+        if (filters != gl.unit_filters[i]) {
+            glBindSampler(i, sampler_for(gl, s.stages[i]));
+            gl.unit_filters[i] = filters;
         }
     }
 }

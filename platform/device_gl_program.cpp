@@ -61,7 +61,6 @@ gl_program link_program(const program_key& key)
     p.projection = at("u_projection");
     p.normal_matrix = at("u_normal_matrix");
     p.pixel = at("u_pixel");
-    p.texture_matrix = at("u_texture_matrix");
     p.material_diffuse = at("u_material_diffuse");
     p.material_ambient = at("u_material_ambient");
     p.material_emissive = at("u_material_emissive");
@@ -78,10 +77,11 @@ gl_program link_program(const program_key& key)
     p.fog_color = at("u_fog_color");
     glUseProgram(p.name);
     for (int i = 0; i < max_texture_stages; ++i) {
-        std::string name = "u_texture" + std::to_string(i);
-        GLint loc = at(name.c_str());
+        std::string n = std::to_string(i);
+        GLint loc = at(("u_texture" + n).c_str());
         if (loc >= 0)
             glUniform1i(loc, i);
+        p.texture_matrix[i] = at(("u_texture_matrix[" + n + "]").c_str());
     }
     return p;
 }
@@ -120,34 +120,43 @@ void argb_to_rgb(std::uint32_t argb, float* out)
     out[2] = (argb & 0xFF) / 255.0f;
 }
 
-transform_uniforms transform_values(const device_state& s, const device_surface& target)
+object_uniforms object_values(const device_state& s)
 {
-    transform_uniforms t;
-    multiply(s.world.m, s.view.m, t.world_view);
-    std::memcpy(t.projection, s.projection.m, sizeof t.projection);
-    normal_matrix(t.world_view, t.normal_matrix);
-    t.pixel[0] = 1.0f / static_cast<float>(target.width);
-    t.pixel[1] = 1.0f / static_cast<float>(target.height);
-    for (int i = 0; i < max_texture_stages; ++i)
-        std::memcpy(t.texture_matrix[i], s.texture_transform[i].m, sizeof t.texture_matrix[i]);
-    return t;
+    object_uniforms o;
+    multiply(s.world.m, s.view.m, o.world_view);
+    normal_matrix(o.world_view, o.normal_matrix);
+    return o;
 }
 
-void fill_lighting(const device_state& s, lighting_uniforms& u)
+camera_uniforms camera_values(const device_state& s, const device_surface& target)
 {
-    const d3d_material& m = s.material;
-    u.material_diffuse[0] = m.diffuse.r;
-    u.material_diffuse[1] = m.diffuse.g;
-    u.material_diffuse[2] = m.diffuse.b;
-    u.material_diffuse[3] = m.diffuse.a;
-    u.material_ambient[0] = m.ambient.r;
-    u.material_ambient[1] = m.ambient.g;
-    u.material_ambient[2] = m.ambient.b;
-    u.material_emissive[0] = m.emissive.r;
-    u.material_emissive[1] = m.emissive.g;
-    u.material_emissive[2] = m.emissive.b;
-    argb_to_rgb(s.ambient, u.global_ambient);
+    camera_uniforms c;
+    std::memcpy(c.projection, s.projection.m, sizeof c.projection);
+    c.pixel[0] = 1.0f / static_cast<float>(target.width);
+    c.pixel[1] = 1.0f / static_cast<float>(target.height);
+    return c;
+}
 
+material_uniforms material_values(const d3d_material& m)
+{
+    material_uniforms u;
+    u.diffuse[0] = m.diffuse.r;
+    u.diffuse[1] = m.diffuse.g;
+    u.diffuse[2] = m.diffuse.b;
+    u.diffuse[3] = m.diffuse.a;
+    u.ambient[0] = m.ambient.r;
+    u.ambient[1] = m.ambient.g;
+    u.ambient[2] = m.ambient.b;
+    u.emissive[0] = m.emissive.r;
+    u.emissive[1] = m.emissive.g;
+    u.emissive[2] = m.emissive.b;
+    return u;
+}
+
+light_uniforms light_values(const device_state& s)
+{
+    light_uniforms u;
+    argb_to_rgb(s.ambient, u.global_ambient);
     // Lights are given in world space and lit in camera space.
     const float* v = s.view.m;
     int n = 0;
@@ -155,76 +164,86 @@ void fill_lighting(const device_state& s, lighting_uniforms& u)
         if (!s.light_enabled[i])
             continue;
         const d3d_light& l = s.lights[i];
-        u.light_type[n] = static_cast<int>(l.type);
+        u.type[n] = static_cast<int>(l.type);
         const d3d_vector& p = l.position;
         for (int c = 0; c < 3; ++c)
-            u.light_position[n][c] = p.x * v[c] + p.y * v[4 + c] + p.z * v[8 + c] + v[12 + c];
+            u.position[n][c] = p.x * v[c] + p.y * v[4 + c] + p.z * v[8 + c] + v[12 + c];
         const d3d_vector& d = l.direction;
         float dir[3];
         for (int c = 0; c < 3; ++c)
             dir[c] = d.x * v[c] + d.y * v[4 + c] + d.z * v[8 + c];
         float len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
         for (int c = 0; c < 3; ++c)
-            u.light_direction[n][c] = len > 0 ? dir[c] / len : 0;
-        u.light_diffuse[n][0] = l.diffuse.r;
-        u.light_diffuse[n][1] = l.diffuse.g;
-        u.light_diffuse[n][2] = l.diffuse.b;
-        u.light_ambient[n][0] = l.ambient.r;
-        u.light_ambient[n][1] = l.ambient.g;
-        u.light_ambient[n][2] = l.ambient.b;
-        u.light_attenuation[n][0] = l.attenuation0;
-        u.light_attenuation[n][1] = l.attenuation1;
-        u.light_attenuation[n][2] = l.attenuation2;
-        u.light_attenuation[n][3] = l.range;
-        u.light_spot[n][0] = std::cos(l.theta / 2);
-        u.light_spot[n][1] = std::cos(l.phi / 2);
-        u.light_spot[n][2] = l.falloff;
+            u.direction[n][c] = len > 0 ? dir[c] / len : 0;
+        u.diffuse[n][0] = l.diffuse.r;
+        u.diffuse[n][1] = l.diffuse.g;
+        u.diffuse[n][2] = l.diffuse.b;
+        u.ambient[n][0] = l.ambient.r;
+        u.ambient[n][1] = l.ambient.g;
+        u.ambient[n][2] = l.ambient.b;
+        u.attenuation[n][0] = l.attenuation0;
+        u.attenuation[n][1] = l.attenuation1;
+        u.attenuation[n][2] = l.attenuation2;
+        u.attenuation[n][3] = l.range;
+        u.spot[n][0] = std::cos(l.theta / 2);
+        u.spot[n][1] = std::cos(l.phi / 2);
+        u.spot[n][2] = l.falloff;
         ++n;
     }
     u.light_count = n;
+    return u;
 }
 
-void fill_fog(const device_state& s, fog_uniforms& f)
+fog_uniforms fog_values(const device_state& s)
 {
+    fog_uniforms f;
     float range = s.fogend - s.fogstart;
     f.fog[0] = s.fogstart;
     f.fog[1] = s.fogend;
     // Equal start and end: a hard edge instead of a division by zero.
     f.fog[2] = range != 0 ? 1 / range : 1e30f;
     argb_to_rgb(s.fogcolor, f.color);
+    return f;
 }
 
-void send_uniforms(gl_program& p, const transform_uniforms& t, const lighting_uniforms* l, const fog_uniforms& f)
+// True (and kept) when value differs from what the program last received.
+template <class group>
+bool changed(const gl_program& p, group& last, const group& value)
 {
-    if (!p.sent || std::memcmp(&t, &p.transform, sizeof t) != 0) {
-        glUniformMatrix4fv(p.world_view, 1, GL_FALSE, t.world_view);
-        glUniformMatrix4fv(p.projection, 1, GL_FALSE, t.projection);
-        glUniformMatrix3fv(p.normal_matrix, 1, GL_FALSE, t.normal_matrix);
-        glUniform2fv(p.pixel, 1, t.pixel);
-        glUniformMatrix4fv(p.texture_matrix, max_texture_stages, GL_FALSE, &t.texture_matrix[0][0]);
-        p.transform = t;
+    if (p.sent && std::memcmp(&last, &value, sizeof value) == 0)
+        return false;
+    last = value;
+    return true;
+}
+
+void send_lights(const gl_program& p, const light_uniforms& l)
+{
+    glUniform3fv(p.global_ambient, 1, l.global_ambient);
+    glUniform1i(p.light_count, l.light_count);
+    GLsizei n = l.light_count;
+    if (n == 0)
+        return;
+    glUniform1iv(p.light_type, n, l.type);
+    glUniform3fv(p.light_position, n, &l.position[0][0]);
+    glUniform3fv(p.light_direction, n, &l.direction[0][0]);
+    glUniform3fv(p.light_diffuse, n, &l.diffuse[0][0]);
+    glUniform3fv(p.light_ambient, n, &l.ambient[0][0]);
+    glUniform4fv(p.light_attenuation, n, &l.attenuation[0][0]);
+    glUniform3fv(p.light_spot, n, &l.spot[0][0]);
+}
+
+// The texture matrices of the stages that transform their coordinates;
+// the others are not read.
+void send_texture_matrices(gl_program& p, const program_key& key, const device_state& s)
+{
+    for (int i = 0; i < max_texture_stages; ++i) {
+        if (!key.stages[i].transformed)
+            continue;
+        if (p.sent && std::memcmp(&p.texture_matrix_values[i], &s.texture_transform[i], sizeof(d3d_matrix)) == 0)
+            continue;
+        p.texture_matrix_values[i] = s.texture_transform[i];
+        glUniformMatrix4fv(p.texture_matrix[i], 1, GL_FALSE, s.texture_transform[i].m);
     }
-    if (l && (!p.sent || std::memcmp(l, &p.lighting, sizeof *l) != 0)) {
-        glUniform4fv(p.material_diffuse, 1, l->material_diffuse);
-        glUniform3fv(p.material_ambient, 1, l->material_ambient);
-        glUniform3fv(p.material_emissive, 1, l->material_emissive);
-        glUniform3fv(p.global_ambient, 1, l->global_ambient);
-        glUniform1i(p.light_count, l->light_count);
-        glUniform1iv(p.light_type, max_lights, l->light_type);
-        glUniform3fv(p.light_position, max_lights, &l->light_position[0][0]);
-        glUniform3fv(p.light_direction, max_lights, &l->light_direction[0][0]);
-        glUniform3fv(p.light_diffuse, max_lights, &l->light_diffuse[0][0]);
-        glUniform3fv(p.light_ambient, max_lights, &l->light_ambient[0][0]);
-        glUniform4fv(p.light_attenuation, max_lights, &l->light_attenuation[0][0]);
-        glUniform3fv(p.light_spot, max_lights, &l->light_spot[0][0]);
-        p.lighting = *l;
-    }
-    if (!p.sent || std::memcmp(&f, &p.fog_values, sizeof f) != 0) {
-        glUniform3fv(p.fog, 1, f.fog);
-        glUniform3fv(p.fog_color, 1, f.color);
-        p.fog_values = f;
-    }
-    p.sent = true;
 }
 
 }  // namespace
@@ -239,14 +258,36 @@ gl_program& program_for(gl_backend& gl, const program_key& key)
 
 void update_uniforms(gl_program& p, const program_key& key, const device_state& s, const device_surface& target)
 {
-    transform_uniforms t = transform_values(s, target);
-    lighting_uniforms l;
-    if (key.lighting)
-        fill_lighting(s, l);
-    fog_uniforms f;
-    if (key.fog != fog_none)
-        fill_fog(s, f);
-    send_uniforms(p, t, key.lighting ? &l : nullptr, f);
+    object_uniforms o = object_values(s);
+    if (changed(p, p.object, o)) {
+        glUniformMatrix4fv(p.world_view, 1, GL_FALSE, o.world_view);
+        glUniformMatrix3fv(p.normal_matrix, 1, GL_FALSE, o.normal_matrix);
+    }
+    camera_uniforms c = camera_values(s, target);
+    if (changed(p, p.camera, c)) {
+        glUniformMatrix4fv(p.projection, 1, GL_FALSE, c.projection);
+        glUniform2fv(p.pixel, 1, c.pixel);
+    }
+    send_texture_matrices(p, key, s);
+    if (key.lighting) {
+        material_uniforms m = material_values(s.material);
+        if (changed(p, p.material, m)) {
+            glUniform4fv(p.material_diffuse, 1, m.diffuse);
+            glUniform3fv(p.material_ambient, 1, m.ambient);
+            glUniform3fv(p.material_emissive, 1, m.emissive);
+        }
+        light_uniforms l = light_values(s);
+        if (changed(p, p.lights, l))
+            send_lights(p, l);
+    }
+    if (key.fog != fog_none) {
+        fog_uniforms f = fog_values(s);
+        if (changed(p, p.fog_values, f)) {
+            glUniform3fv(p.fog, 1, f.fog);
+            glUniform3fv(p.fog_color, 1, f.color);
+        }
+    }
+    p.sent = true;
 }
 
 }  // namespace vorlane

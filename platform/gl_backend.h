@@ -22,29 +22,36 @@
 
 namespace vorlane {
 
-// Uniform values in groups; a group is sent when it differs from what the
-// program last received.
-struct transform_uniforms {
+// Uniform values in groups that change at different rates; a group is
+// sent when it differs from what the program last received.
+struct object_uniforms {  // every draw of a new object
     float world_view[16] = {};
-    float projection[16] = {};
     float normal_matrix[9] = {};
-    float pixel[2] = {};
-    float texture_matrix[max_texture_stages][16] = {};
 };
 
-struct lighting_uniforms {
-    float material_diffuse[4] = {};
-    float material_ambient[3] = {};
-    float material_emissive[3] = {};
+struct camera_uniforms {  // per target and projection
+    float projection[16] = {};
+    float pixel[2] = {};
+};
+
+struct material_uniforms {
+    float diffuse[4] = {};
+    float ambient[3] = {};
+    float emissive[3] = {};
+};
+
+// The enabled lights packed to the front, in camera space; the entries
+// from light_count on stay zero and are neither read nor sent.
+struct light_uniforms {
     float global_ambient[3] = {};
     int light_count = 0;
-    int light_type[max_lights] = {};
-    float light_position[max_lights][3] = {};
-    float light_direction[max_lights][3] = {};
-    float light_diffuse[max_lights][3] = {};
-    float light_ambient[max_lights][3] = {};
-    float light_attenuation[max_lights][4] = {};
-    float light_spot[max_lights][3] = {};
+    int type[max_lights] = {};
+    float position[max_lights][3] = {};
+    float direction[max_lights][3] = {};
+    float diffuse[max_lights][3] = {};
+    float ambient[max_lights][3] = {};
+    float attenuation[max_lights][4] = {};
+    float spot[max_lights][3] = {};
 };
 
 struct fog_uniforms {
@@ -54,15 +61,19 @@ struct fog_uniforms {
 
 struct gl_program {
     GLuint name = 0;
-    GLint world_view = -1, projection = -1, normal_matrix = -1, pixel = -1, texture_matrix = -1;
+    GLint world_view = -1, projection = -1, normal_matrix = -1, pixel = -1;
+    GLint texture_matrix[max_texture_stages] = {-1, -1, -1, -1};
     GLint material_diffuse = -1, material_ambient = -1, material_emissive = -1, global_ambient = -1;
     GLint light_count = -1, light_type = -1, light_position = -1, light_direction = -1;
     GLint light_diffuse = -1, light_ambient = -1, light_attenuation = -1, light_spot = -1;
     GLint fog = -1, fog_color = -1;
 
     bool sent = false;  // nothing sent yet
-    transform_uniforms transform;
-    lighting_uniforms lighting;
+    object_uniforms object;
+    camera_uniforms camera;
+    d3d_matrix texture_matrix_values[max_texture_stages];
+    material_uniforms material;
+    light_uniforms lights;
     fog_uniforms fog_values;
 };
 
@@ -76,7 +87,10 @@ struct gl_backend {
     std::map<std::pair<const device_surface*, const device_surface*>, GLuint> framebuffers;
 
     std::unordered_map<program_key, gl_program, program_key_hash> programs;
-    std::map<std::uint32_t, GLuint> samplers;  // by min | mag << 8 | mip << 16
+    // The program of the last draw's key: consecutive draws mostly share it.
+    program_key last_key;
+    gl_program* last_program = nullptr;
+    std::map<std::uint32_t, GLuint> samplers;  // by filters_id: min | mag << 8 | mip << 16
 
     std::vector<std::unique_ptr<device_vertex_buffer>> vertex_buffers;
     std::vector<std::unique_ptr<device_index_buffer>> index_buffers;
@@ -92,7 +106,7 @@ struct gl_backend {
     GLint depth_test = -1, depth_mask = -1, depth_clamp = -1;
     GLint cull = -1, cull_face = -1;
     GLint unit_texture[max_texture_stages] = {-1, -1, -1, -1};
-    GLint unit_sampler[max_texture_stages] = {-1, -1, -1, -1};
+    std::int64_t unit_filters[max_texture_stages] = {-1, -1, -1, -1};  // the bound samplers' ids
     GLint array_buffer = -1, element_buffer = -1;
     std::uint32_t layout_fvf = 0, layout_stride = 0;
     bool layout_valid = false;
