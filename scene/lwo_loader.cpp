@@ -338,7 +338,10 @@ void lwo_loader::parse(std::string_view bytes, scene& s)
     if (file.id() != "FORM")
         file.fail();
     // A form that claims more than the file holds is read as far as it goes.
-    const std::size_t form_size = std::min<std::size_t>(file.u4(), file.left());
+    // The size is read before what is left is measured: the two must not
+    // be arguments of one call, whose order of evaluation is open.
+    const std::size_t claimed = file.u4();
+    const std::size_t form_size = std::min(claimed, file.left());
     chunk_reader form(file.p, file.p + form_size, name);
     const std::string type = form.id();
     if (type != "LWO2" && type != "LWOB")
