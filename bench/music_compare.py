@@ -47,11 +47,7 @@ def level_db(a, b):
 
 
 def main():
-    build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(music_modules.REPO, "build")
-    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60.0
-    ours = music_modules.vorlane_xm(build)
-    music_modules.install_peers()
-    scratch = music_modules.scratch_dir()
+    seconds, ours, scratch = music_modules.start(sys.argv)
     print("RMS envelope (%d ms windows) of vorlane-xm against openmpt123, first %g s" % (
         WINDOW_MS, seconds))
     print("%-34s %12s %14s" % ("module", "correlation", "level (dB)"))

@@ -58,3 +58,14 @@ def vorlane_xm(build):
     if not os.path.exists(path):
         raise SystemExit("no %s: build the project first (cmake --build %s)" % (path, build))
     return path
+
+
+def start(argv):
+    """The common start of both scripts: [BUILD_DIR] [SECONDS] from the
+    command line, our player in that build, the peers installed and the
+    scratch folder. Returns (seconds, vorlane-xm path, scratch folder)."""
+    build = argv[1] if len(argv) > 1 else os.path.join(REPO, "build")
+    seconds = float(argv[2]) if len(argv) > 2 else 60.0
+    ours = vorlane_xm(build)
+    install_peers()
+    return seconds, ours, scratch_dir()

@@ -46,11 +46,7 @@ def output_of(player, module, out):
 
 
 def main():
-    build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(music_modules.REPO, "build")
-    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60.0
-    ours = music_modules.vorlane_xm(build)
-    music_modules.install_peers()
-    scratch = music_modules.scratch_dir()
+    seconds, ours, scratch = music_modules.start(sys.argv)
     players = ["vorlane-xm", "openmpt123", "xmp"]
     print("CPU seconds per minute of audio (best of 3), 44100 Hz stereo, %g s per module" % seconds)
     print("%-34s %7s %10s %10s %10s %8s %8s %9s" % (
