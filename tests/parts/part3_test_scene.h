@@ -33,11 +33,7 @@ struct part3_test : testing::Test {
     // The values are handed out one per frame, from the next frame on.
     void queue_cues(std::initializer_list<unsigned char> values)
     {
-        cues.clear();
-        for (unsigned char v : values)
-            cues.push_back({0, 0, v});
-        cues.push_back({255, 255, 0});
-        cue_pos = cues.data();
+        cue_pos = vorlane::queue_cues(cues, values);
     }
 
     // One whole frame at part time ms.
