@@ -26,6 +26,7 @@ bool scratch_folder::make(const char* prefix)
     const std::filesystem::path parent = std::filesystem::temp_directory_path(error);
     if (error)
         return false;
+    // mkdtemp replaces the six X with a unique suffix in place.
     std::string name = (parent / (std::string(prefix) + "XXXXXX")).string();
     if (!::mkdtemp(name.data()))
         return false;
