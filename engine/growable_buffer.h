@@ -28,6 +28,9 @@ public:
     bool locked = false;
     std::uint32_t usage = 0;
 
+    growable_buffer(const growable_buffer&) = delete;
+    growable_buffer& operator=(const growable_buffer&) = delete;
+
     // Both do nothing when already in the state asked for.
     void lock()
     {
@@ -47,6 +50,8 @@ public:
 
 protected:
     growable_buffer(device& owner, std::uint32_t usage_) : dev(&owner), usage(usage_) {}
+    // The device buffer goes with its owner (a scene that is replaced).
+    ~growable_buffer() { dev->destroy(buffer); }
 
     // Fatal "Unable to create vertex buffer" (the index buffer reports the
     // same text) when the device refuses.
@@ -86,7 +91,7 @@ private:
         std::memcpy(bigger_data, data, capacity * sizeof(element));
         capacity *= 2;
         buffer->unlock();
-        buffer->release();
+        dev->destroy(buffer);
         buffer = bigger;
         data = bigger_data;
     }

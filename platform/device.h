@@ -136,6 +136,16 @@ public:
     device_texture* create_texture(int width, int height, int levels, std::uint32_t usage,
                                    std::uint32_t format, std::uint32_t pool);
 
+    // Frees a resource for good, handle and all. The current state and
+    // every state block then hold null where they held it, and a released
+    // render target's framebuffers go with it, so that a later resource
+    // that happens to get the same address is never mistaken for it. A
+    // target being drawn into gives way to the back buffer. Null does
+    // nothing.
+    void destroy(device_texture* texture);
+    void destroy(device_vertex_buffer* buffer);
+    void destroy(device_index_buffer* buffer);
+
     // --- states ---
 
     // States the device does not know are ignored.

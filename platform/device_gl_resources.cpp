@@ -5,6 +5,8 @@
 #include "platform/device.h"
 #include "platform/gl_backend.h"
 
+#include <algorithm>
+
 namespace vorlane {
 
 // ---------------------------------------------------------------- buffers
@@ -253,6 +255,83 @@ bool device::set_render_target(device_surface* target, device_surface* depth)
     gl->target = target;
     gl->depth = depth;
     return true;
+}
+
+// ---------------------------------------------------------------- destroying
+
+namespace {
+
+// Frees the handle the device kept for r.
+template <class resource>
+void forget(std::vector<std::unique_ptr<resource>>& kept, const resource* r)
+{
+    auto found = std::find_if(kept.begin(), kept.end(), [r](const auto& k) { return k.get() == r; });
+    if (found != kept.end())
+        kept.erase(found);
+}
+
+// Calls visit on the current state and on every state block's.
+template <class visitor>
+void each_state(device& d, visitor visit)
+{
+    visit(d.state);
+    for (auto& block : d.gl->state_blocks)
+        visit(block->state);
+}
+
+template <class buffer_type>
+void destroy_buffer(device& d, std::vector<std::unique_ptr<buffer_type>>& kept, buffer_type* buffer,
+                    buffer_type* device_state::*slot)
+{
+    if (!buffer)
+        return;
+    each_state(d, [&](device_state& s) {
+        if (s.*slot == buffer)
+            s.*slot = nullptr;
+    });
+    buffer->release();
+    forget(kept, buffer);
+}
+
+}  // namespace
+
+void device::destroy(device_texture* texture)
+{
+    if (!gl || !texture)
+        return;
+    each_state(*this, [&](device_state& s) {
+        for (device_texture*& t : s.textures)
+            if (t == texture)
+                t = nullptr;
+    });
+    for (const auto& surface : texture->surfaces) {
+        if (gl->target == surface.get())
+            gl->target = &gl->back_buffer;
+        for (auto it = gl->framebuffers.begin(); it != gl->framebuffers.end();) {
+            if (it->first.first != surface.get()) {
+                ++it;
+                continue;
+            }
+            glDeleteFramebuffers(1, &it->second);
+            if (gl->framebuffer == static_cast<GLint>(it->second))
+                gl->framebuffer = -1;
+            it = gl->framebuffers.erase(it);
+        }
+    }
+    texture->release();
+    forget(gl->textures, texture);
+}
+
+void device::destroy(device_vertex_buffer* buffer)
+{
+    if (gl)
+        destroy_buffer(*this, gl->vertex_buffers, buffer, &device_state::stream);
+}
+
+void device::destroy(device_index_buffer* buffer)
+{
+    if (gl)
+        destroy_buffer(*this, gl->index_buffers, buffer, &device_state::indices);
 }
 
 }  // namespace vorlane
