@@ -82,6 +82,7 @@ void start_show(int resx, int resy, bool windowed, bool silent_fallback)
 void close_show()
 {
     log_closing(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loop_start).count());
+    end_timeline();
     myengine.shutdown();
     show_cursor(true);
     song_free(the_song);

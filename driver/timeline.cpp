@@ -28,10 +28,27 @@ namespace {
 template <class part_class>
 effect* make(scene& s)
 {
-    return new part_class(s);
+    return s.make<part_class>();
 }
 
 bool quit_seen = false;
+int show_textures = 0;  // textures made before the show started
+
+// Frees the scene and what its parts made; memory stays flat however
+// many rounds the loop plays.
+void free_scene()
+{
+    delete myscene;
+    myscene = nullptr;
+    part = nullptr;
+    myengine.release_textures_from(show_textures);
+}
+
+void replace_scene()
+{
+    free_scene();
+    myscene = new scene(myengine, 0);
+}
 
 // After the song wrapped to order: the first cue at or after its start, as
 // the parts heard them the first time round.
@@ -59,9 +76,15 @@ bool order_watch::song_ended(int order)
 void start_timeline()
 {
     demo_start = part_start = get_time();
+    show_textures = myengine.no_textures;
     part = part_makers[0](*myscene);
     cur_part = 1;
     song_order.remembered = 0;
+}
+
+void end_timeline()
+{
+    free_scene();
 }
 
 void switch_part()
@@ -75,11 +98,11 @@ void switch_part()
         part = part_makers[1](*myscene);
         break;
     case 2:
-        myscene = new scene(myengine, 0);
+        replace_scene();
         part = part_makers[2](*myscene);
         break;
     case 3:
-        myscene = new scene(myengine, 0);
+        replace_scene();
         part = part_makers[3](*myscene);
         break;
     case 4:
@@ -87,7 +110,7 @@ void switch_part()
         part = part_makers[4](*myscene);
         break;
     case 5:
-        myscene = new scene(myengine, 0);
+        replace_scene();
         demo_start = part_start = get_time() + restart_pause;
         part = part_makers[0](*myscene);
         cur_part = 0;

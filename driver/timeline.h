@@ -8,8 +8,11 @@ namespace vorlane {
 class effect;
 struct scene;
 
-extern scene* myscene;  // the scene every frame draws
-extern effect* part;    // the running part; abandoned parts are never freed
+// The scene every frame draws. The timeline owns it from start_timeline
+// on and replaces it for parts 3, 4 and the new part 1; the old one goes
+// with everything built for it (parts, effects, buffers, textures).
+extern scene* myscene;
+extern effect* part;  // the running part, owned by its scene
 // The running part, 1..5. A switch acts on it and then counts it on;
 // after part 5 the count starts again at 1.
 extern int cur_part;
@@ -42,7 +45,12 @@ extern order_watch song_order;
 extern bool loop_mode;
 
 // Starts the clock and the first part on myscene: the show begins now.
+// The textures made so far are the show's own and stay for every round.
 void start_timeline();
+
+// Frees myscene with what was built for it and the textures made since
+// start_timeline. Needs the device still open.
+void end_timeline();
 
 // Starts the next part after the running one (the switch table), moving
 // the part boundary on by exactly the old part's length.

@@ -14,7 +14,8 @@ class engine {
 public:
     window* win = nullptr;          // the render window; null until init
     device* pd3dDev = nullptr;      // null until init
-    // Every texture made so far, by texture number; never released.
+    // The textures by number. Numbers are handed out in order and taken
+    // back from the top: see release_textures_from.
     dyn_array<device_texture*> textures;
     int no_textures = 0;
     // Pictures are reused slot by slot: every user empties the list first.
@@ -45,6 +46,10 @@ public:
     int create_texture(int index);
     // A white texture whose alpha comes from 1-byte picture index.
     int create_alpha_texture(int index);
+    // Destroys the textures numbered first and up, and hands their
+    // numbers out again from first on: what one scene made goes when the
+    // next replaces it, and the list never grows past one scene's worth.
+    void release_textures_from(int first);
     // Sets the alpha of every texel of texture number texture to 255 minus
     // the map's value (255 is transparent); shrinks the map in place.
     void add_alpha_map(int texture, int index);

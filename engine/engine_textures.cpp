@@ -137,6 +137,20 @@ int engine::create_alpha_texture(int index)
     return no_textures++;
 }
 
+void engine::release_textures_from(int first)
+{
+    first = std::max(first, 0);
+    for (int i = first; i < no_textures; ++i) {
+        device_texture** t = textures.at(i);
+        // After shutdown the device has freed them all already.
+        if (pd3dDev)
+            pd3dDev->destroy(*t);
+        *t = nullptr;
+    }
+    if (first < no_textures)
+        no_textures = first;
+}
+
 void engine::add_alpha_map(int texture, int index)
 {
     log("Adding alpha map from bmp %d", index);

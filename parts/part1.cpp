@@ -148,8 +148,8 @@ part1::part1(scene& s)
     static const track_key brightness_keys[] = {{0, 0},      {0, 500},     {0.8f, 1000},
                                                 {0.8f, 13000}, {0, 15500}, {0, 20000}};
     brightness_track.assign(brightness_keys, 20, 20000, end_wrap, 0);
-    new text_sprite_effect(s, "444", x_track, brightness_track, part1_fnt3);
-    new letterbox_effect(s);
+    s.make<text_sprite_effect>("444", x_track, brightness_track, part1_fnt3);
+    s.make<letterbox_effect>();
 }
 
 void part1::make_labels()

@@ -172,11 +172,11 @@ part2::part2(scene& s)
 
     s.no_vertices = 50;
     s.no_materials = 21;
-    new hbars_effect(s);
+    s.make<hbars_effect>();
     for (int i = 0; i < shard_sphere_count; ++i)
-        spheres[i] = new shard_sphere_effect(s, i);
-    new glow_effect(s);
-    new dark_shard_sphere_effect(s, 0);
+        spheres[i] = s.make<shard_sphere_effect>(i);
+    s.make<glow_effect>();
+    s.make<dark_shard_sphere_effect>(0);
 
     s.no_lights = 0;
     show_meshes(*s.objects.at(tunnel_object), false);

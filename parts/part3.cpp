@@ -118,6 +118,14 @@ device_texture* create_target_texture(device& d, int size)
     return t;
 }
 
+part3::~part3()
+{
+    if (!pd3dDev)
+        return;  // shut down: the device has freed everything
+    for (device_texture* t : feedback_tex)
+        pd3dDev->destroy(t);
+}
+
 part3::part3(scene& s)
 {
     static constexpr track_key zoom_keys[] = {
@@ -129,8 +137,8 @@ part3::part3(scene& s)
     s.no_vertices = first_cylinder_vertex + cylinder_vertices;
     s.no_materials = 5;
     s.add_effect(this);
-    flash = new flash_effect(s);
-    new vbars_effect(s);
+    flash = s.make<flash_effect>();
+    s.make<vbars_effect>();
     s.no_objects = 0;
 
     s.vb.lock();

@@ -24,6 +24,8 @@ extern int letter_cursor;
 class part3 : public effect {
 public:
     explicit part3(scene& s);
+    // The render targets are the part's own; the device frees them.
+    ~part3() override;
     void pre_render(scene& s) override;
 
     device_surface* saved_target = nullptr;  // the screen

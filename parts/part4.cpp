@@ -90,7 +90,7 @@ void make_words(scene& s)
         const track_key y_keys[] = {{static_cast<float>(0.6 * std::sin(2.4 * k)), 0}};
         track y;
         y.assign(y_keys, 1, 50000, end_wrap, 0);
-        new sprite_effect(s, text_tex[k], x, y);
+        s.make<sprite_effect>(text_tex[k], x, y);
     }
 }
 
@@ -104,15 +104,15 @@ part4::part4(scene& s)
     glow_tex = make_glow_texture();
 
     s.add_effect(this);
-    flash = new invert_flash_effect(s);
+    flash = s.make<invert_flash_effect>();
     make_words(s);
     for (int n = 0; n < code_line_count; ++n)
-        new sprite_effect(s, text_tex[first_code_line + n], line_x_track[n], line_y_track[n]);
+        s.make<sprite_effect>(text_tex[first_code_line + n], line_x_track[n], line_y_track[n]);
     track number_x;
     number_x.assign(number_x_keys, 4, 60000, end_wrap, 0);
     track number_brightness;
     number_brightness.assign(number_brightness_keys, 1, 0, end_wrap, 0);
-    new text_sprite_effect(s, "444", number_x, number_brightness, part1_fnt3);
+    s.make<text_sprite_effect>("444", number_x, number_brightness, part1_fnt3);
 
     device& d = *pd3dDev;
     d.set_texture_stage_state(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);

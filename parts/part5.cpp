@@ -7,7 +7,6 @@
 #include "engine/engine.h"
 #include "runtime/log.h"
 #include "runtime/rand.h"
-#include "scene/csf_loader.h"
 #include "scene/frame.h"
 #include "scene/scene.h"
 
@@ -203,7 +202,7 @@ part5::part5(scene& s)
 
     s.no_vertices = 10;
     s.no_materials = 2;
-    flash = new flash_effect(s);
+    flash = s.make<flash_effect>();
 
     device& d = *pd3dDev;
     d.set_render_state(D3DRS_BLENDOP, D3DBLENDOP_ADD);
@@ -224,7 +223,7 @@ part5::part5(scene& s)
     // The objects of the animation only carry positions: the frame draws
     // no meshes for them.
     s.no_objects = 0;
-    (new csf_scene)->load(s, part5_image, part5_image_length);
+    animation.load(s, part5_image, part5_image_length);
     for (int i = 1; i <= 2; ++i)
         for (track& tr : s.objects.at(i)->anim.tracks)
             tr.spline = 0;

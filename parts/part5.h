@@ -7,6 +7,7 @@
 #pragma once
 
 #include "engine/vector.h"
+#include "scene/csf_loader.h"
 #include "scene/effect.h"
 #include "scene/track.h"
 
@@ -61,6 +62,7 @@ public:
     track fade_track;     // alpha of the faces, by animation frame
     track edge_track;     // alpha of the edges, by animation frame
     flash_effect* flash = nullptr;
+    csf_scene animation;  // the camera and the group centres' paths
 
 private:
     void reseed(float f, float t5);

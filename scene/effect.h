@@ -9,13 +9,11 @@ struct scene;
 
 class effect {
 public:
-    // Effects live as long as the process and are never deleted through
-    // this base, so it has no virtual destructor.
+    // Scenes own the parts and effects built for them (scene::make) and
+    // delete them through this base.
+    virtual ~effect() = default;
     virtual void pre_render(scene&) {}
     virtual void post_render(scene&) {}
-
-protected:
-    ~effect() = default;
 };
 
 }  // namespace vorlane

@@ -9,6 +9,7 @@
 #include "engine/matrix.h"
 #include "engine/vertex_buffer.h"
 #include "scene/anim_transform.h"
+#include "scene/effect.h"
 #include "scene/light.h"
 #include "scene/material.h"
 #include "scene/mesh.h"
@@ -16,10 +17,11 @@
 #include "scene/track.h"
 
 #include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace vorlane {
-
-class effect;
 
 struct scene {
     dyn_array<object> objects;
@@ -32,6 +34,9 @@ struct scene {
     int no_lights = 0;
     dyn_array<effect*> effects;  // in registration order; not owned
     int no_effects = 0;
+    // The parts and effects built for this scene, drawn or not: they go
+    // with it.
+    std::vector<std::unique_ptr<effect>> built;
     vertex_buffer vb;
     int no_vertices = 0;
     index_buffer ib;
@@ -52,6 +57,14 @@ struct scene {
 
     // Appends e to the effects; it is then called every frame.
     void add_effect(effect* e);
+    // Builds a T(*this, a...), which registers itself, and keeps it until
+    // the scene goes.
+    template <class T, class... arguments>
+    T* make(arguments&&... a)
+    {
+        built.push_back(std::make_unique<T>(*this, std::forward<arguments>(a)...));
+        return static_cast<T*>(built.back().get());
+    }
     // The next object, given n meshes in their default state.
     object* add_object(int n);
     // Lists every mesh of objects 0 to no_objects - 1, object by object.

@@ -41,16 +41,20 @@ std::vector<construction> built;
 
 // A part that only registers itself and sets its length, as the real
 // ones do first.
-class stand_in : public effect {};
+class stand_in : public effect {
+public:
+    explicit stand_in(scene& s) { s.add_effect(this); ++alive; }
+    ~stand_in() override { --alive; }
+    static int alive;
+};
+int stand_in::alive = 0;
 
 template <int number>
 effect* make_stand_in(scene& s)
 {
     built.push_back({number, &s, get_parttime(), s.no_effects});
     part_length = lengths[number - 1];
-    auto* e = new stand_in;
-    s.add_effect(e);
-    return e;
+    return s.make<stand_in>();
 }
 
 int other_clock()
@@ -77,7 +81,11 @@ protected:
         time_func = get_parttime;
         start_timeline();
     }
-    void TearDown() override { std::copy(std::begin(saved), std::end(saved), part_makers); }
+    void TearDown() override
+    {
+        end_timeline();
+        std::copy(std::begin(saved), std::end(saved), part_makers);
+    }
 
     static void set_part_time(int ms) { part_start = get_time() - ms; }
 
@@ -132,36 +140,41 @@ TEST_F(timeline_test, a_stall_over_several_boundaries_builds_each_due_part_in_tu
     EXPECT_EQ(get_parttime(), 10);
 }
 
-TEST_F(timeline_test, parts_2_and_5_go_on_in_the_scene_before_them_with_its_effects_cleared)
+TEST_F(timeline_test, parts_2_and_5_go_on_in_the_scene_before_them_the_others_replace_it)
 {
     scene* first = myscene;
-    first->add_effect(new stand_in);  // an effect part 1 made for itself
+    first->make<stand_in>();  // an effect part 1 made for itself
     run_to_part(2);
     EXPECT_EQ(myscene, first);
     EXPECT_EQ(built[1].effects_before, 0);
     EXPECT_EQ(first->no_effects, 1);
     EXPECT_EQ(first->effects.at(0)[0], part);
+    EXPECT_EQ(stand_in::alive, 3);  // part 1 with its effect, and part 2
 
+    // The replaced scene goes with all that was built for it.
     run_to_part(3);
-    scene* third = myscene;
-    EXPECT_NE(third, first);
-    EXPECT_EQ(built[2].where, third);
+    EXPECT_EQ(built[2].where, myscene);
+    EXPECT_EQ(stand_in::alive, 1);
 
     run_to_part(4);
     scene* fourth = myscene;
-    EXPECT_NE(fourth, third);
-    EXPECT_NE(fourth, first);
-    fourth->add_effect(new stand_in);
+    EXPECT_EQ(stand_in::alive, 1);
+    fourth->make<stand_in>();
 
     run_to_part(5);
     EXPECT_EQ(myscene, fourth);
     EXPECT_EQ(built[4].effects_before, 0);
     EXPECT_EQ(fourth->no_effects, 1);
+    EXPECT_EQ(stand_in::alive, 3);
 
     run_to_part(1);
-    EXPECT_NE(myscene, fourth);
-    EXPECT_NE(myscene, first);
     EXPECT_EQ(myscene->no_effects, 1);
+    EXPECT_EQ(stand_in::alive, 1);
+
+    end_timeline();
+    EXPECT_EQ(stand_in::alive, 0);
+    EXPECT_EQ(myscene, nullptr);
+    myscene = new scene(myengine, 0);  // for TearDown's end
 }
 
 TEST_F(timeline_test, after_part_5_part_1_starts_again_5500_ms_later_on_the_part_clock)
