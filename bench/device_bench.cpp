@@ -30,6 +30,10 @@ struct scene {
     float positions[cubes][3] = {};
 };
 
+void draw_frame(scene& s, bool edges);
+
+// The first frames link the programs and build the renderer's shader
+// variants; they are drawn here so that every timed frame is a steady one.
 scene& setup()
 {
     static scene* s = [] {
@@ -101,6 +105,7 @@ scene& setup()
             p[1] = next();
             p[2] = next();
         }
+        draw_frame(*sc, true);
         return sc;
     }();
     return *s;
