@@ -36,14 +36,18 @@ void log_space()
 void start_show(int resx, int resy, bool windowed, bool silent_fallback)
 {
     show_cursor(false);
-    build_trig_tables();
-    time_func = get_parttime;
-    space_hook = log_space;
-
     log("About to init engine");
     myengine.init(resx, resy, windowed);
     pd3dDev = myengine.pd3dDev;
     log("Engine inited");
+    start_show_after_engine(silent_fallback);
+}
+
+void start_show_after_engine(bool silent_fallback)
+{
+    build_trig_tables();
+    time_func = get_parttime;
+    space_hook = log_space;
 
     state_block = pd3dDev->create_state_block(D3DSBT_ALL);
     if (!state_block || !pd3dDev->capture_state_block(state_block))

@@ -12,6 +12,8 @@ namespace vorlane {
 // on the silent device after a warning on stderr. Fatal "kupa1",
 // "sound init" or "mod load" when a step fails.
 void start_show(int resx, int resy, bool windowed, bool silent_fallback);
+// The same after the engine's own start: for a caller whose engine is up.
+void start_show_after_engine(bool silent_fallback);
 
 // Wall time at which the main loop began, for the closing frame rate.
 extern std::chrono::steady_clock::time_point loop_start;

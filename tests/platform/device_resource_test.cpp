@@ -1,6 +1,7 @@
 // Buffers and textures: what creation accepts, the mip chain, and lock and
 // unlock keeping the CPU copy.
 
+#include "platform/gl_backend.h"
 #include "tests/platform/device_support.h"
 
 namespace vorlane::test {
@@ -116,6 +117,51 @@ TEST_F(device_test, render_targets_cannot_be_locked)
     std::vector<std::uint32_t> image = d.read_surface(t->get_surface_level(0));
     ASSERT_EQ(image.size(), 64u * 64u);
     EXPECT_EQ(image[0] & 0xFFFFFF, 0u);
+}
+
+TEST_F(device_test, a_destroyed_texture_leaves_no_trace_in_states_blocks_or_targets)
+{
+    device_texture* t = d.create_texture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    ASSERT_NE(t, nullptr);
+    device_surface* screen = d.get_render_target();
+    ASSERT_TRUE(d.set_render_target(t->get_surface_level(0), nullptr));
+    d.clear(D3DCLEAR_TARGET, 0xFFFFFFFF, 1, 0);  // makes its framebuffer
+    d.set_texture(1, t);
+    device_state_block* block = d.create_state_block(D3DSBT_ALL);
+    ASSERT_NE(block, nullptr);
+    const std::size_t handles = d.gl->textures.size();
+    const std::size_t framebuffers = d.gl->framebuffers.size();
+
+    d.destroy(t);
+    EXPECT_EQ(d.gl->textures.size(), handles - 1);
+    EXPECT_EQ(d.gl->framebuffers.size(), framebuffers - 1);
+    EXPECT_EQ(d.state.textures[1], nullptr);
+    EXPECT_EQ(block->state.textures[1], nullptr);
+    // Drawing goes on into the back buffer.
+    EXPECT_EQ(d.get_render_target(), screen);
+    d.clear(D3DCLEAR_TARGET, 0xFF0000FF, 1, 0);
+    EXPECT_TRUE(near_rgb(centre(), 0, 0, 255));
+    d.destroy(static_cast<device_texture*>(nullptr));
+}
+
+TEST_F(device_test, a_destroyed_buffer_is_forgotten_and_draws_nothing)
+{
+    write_vertices({{-1, 1, 0.5f}, {1, 1, 0.5f}, {-1, -1, 0.5f}, {1, -1, 0.5f}});
+    d.set_render_state(D3DRS_LIGHTING, 0);
+    device_state_block* block = d.create_state_block(D3DSBT_ALL);
+    const std::size_t vertex_handles = d.gl->vertex_buffers.size();
+    const std::size_t index_handles = d.gl->index_buffers.size();
+    d.destroy(vb);
+    d.destroy(ib);
+    EXPECT_EQ(d.gl->vertex_buffers.size(), vertex_handles - 1);
+    EXPECT_EQ(d.gl->index_buffers.size(), index_handles - 1);
+    EXPECT_EQ(d.state.stream, nullptr);
+    EXPECT_EQ(block->state.indices, nullptr);
+    d.clear(D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+    d.draw_primitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    EXPECT_TRUE(near_rgb(centre(), 0, 0, 0));
+    vb = nullptr;
+    ib = nullptr;
 }
 
 }  // namespace
