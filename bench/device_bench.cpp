@@ -1,19 +1,31 @@
 // Draws per second of the graphics device on a load like the show's last
 // part: 2000 small cubes, each drawn indexed with its own world matrix and
 // material, flat shaded under a directional and a point light, at 640 x
-// 480. Headless (SDL's offscreen driver) unless SDL_VIDEODRIVER says
-// otherwise. One iteration is one frame, ended by reading the back buffer
-// back so that the renderer has finished it.
+// 480. Then the fill of the opening part's title echoes, through the
+// device and as a minimal OpenGL program of the same quads: the renderer's
+// own limit for them. Headless (SDL's offscreen driver) unless
+// SDL_VIDEODRIVER says otherwise. One iteration is one frame, ended by
+// reading the picture back so that the renderer has finished it.
+//
+// Each group makes its own window and context when it first runs, and the
+// newest context stays current: the groups run in the order they are
+// registered here.
 
+#include "bench/echo_quads.h"
 #include "platform/device.h"
+#include "platform/process_clock.h"
 #include "platform/window.h"
 
 #include <benchmark/benchmark.h>
+#include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -159,5 +171,271 @@ void cubes_faces_and_edges(benchmark::State& state)
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(cubes_faces_and_edges)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---------------------------------------------------------------- echoes
+
+namespace eq = echo_quads;
+
+// The frame rate and the CPU time of all threads (ours and the renderer's)
+// per frame, which a busy machine disturbs less than the wall time.
+template <class draw>
+void time_frames(benchmark::State& state, draw&& frame)
+{
+    frame();  // programs linked and shader variants made before timing
+    const double cpu = process_cpu_seconds();
+    for (auto _ : state)
+        frame();
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["cpu ms/frame"] = (process_cpu_seconds() - cpu) * 1000 / frames;
+}
+
+// The label picture as the part makes it: white, its alpha map in every
+// level of the full chain (each level's alpha the 2x2 mean of the one
+// above).
+std::vector<std::vector<std::uint32_t>> label_levels()
+{
+    std::vector<std::vector<std::uint32_t>> levels;
+    int w = eq::texture_width, h = eq::texture_height;
+    std::vector<int> a(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            a[y * w + x] = eq::alpha(x, y);
+    for (;;) {
+        auto& level = levels.emplace_back(a.size());
+        for (std::size_t i = 0; i < a.size(); ++i)
+            level[i] = static_cast<std::uint32_t>(a[i]) << 24 | 0xFFFFFF;
+        if (w == 1 && h == 1)
+            return levels;
+        const int nw = w > 1 ? w / 2 : 1, nh = h > 1 ? h / 2 : 1;
+        std::vector<int> next(static_cast<std::size_t>(nw) * nh);
+        for (int y = 0; y < nh; ++y)
+            for (int x = 0; x < nw; ++x) {
+                const int x1 = w > 1 ? 2 * x + 1 : x, y1 = h > 1 ? 2 * y + 1 : y;
+                next[y * nw + x] = (a[2 * y * w + 2 * x] + a[2 * y * w + x1] + a[y1 * w + 2 * x] + a[y1 * w + x1]) / 4;
+            }
+        a.swap(next);
+        w = nw;
+        h = nh;
+    }
+}
+
+// The quads through the device, in the part's state: lit by its one point
+// light (out of range, so only the global ambient lights them), under its
+// fog, depth tested without writing, added with source alpha.
+void echo_quads_device(benchmark::State& state)
+{
+    static device* d = [] {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        window* w = create_window(eq::width, eq::height, true);
+        device* dev = create_device(*w, eq::width, eq::height);
+        device_vertex_buffer* vb = dev->create_vertex_buffer(4 * sizeof(vertex), 0, 0x112, D3DPOOL_DEFAULT);
+        auto* v = static_cast<vertex*>(vb->lock());
+        for (int i = 0; i < 4; ++i)
+            v[i] = {eq::corners[i].x, eq::corners[i].y, eq::corners[i].z, 0, 0, 0, eq::corners[i].u, eq::corners[i].v};
+        vb->unlock();
+        device_index_buffer* ib = dev->create_index_buffer(sizeof eq::indices, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
+        std::memcpy(ib->lock(), eq::indices, sizeof eq::indices);
+        ib->unlock();
+        const auto levels = label_levels();
+        device_texture* t = dev->create_texture(eq::texture_width, eq::texture_height, 0, 0, D3DFMT_A8R8G8B8,
+                                                D3DPOOL_MANAGED);
+        for (int l = 0; l < static_cast<int>(levels.size()); ++l) {
+            d3d_locked_rect rect;
+            t->lock_rect(l, rect);
+            std::memcpy(rect.bits, levels[l].data(), levels[l].size() * 4);
+            t->unlock_rect(l);
+        }
+
+        dev->set_vertex_shader(0x112);
+        dev->set_stream_source(0, vb, sizeof(vertex));
+        dev->set_indices(ib, 0);
+        dev->set_texture(0, t);
+        dev->set_texture_stage_state(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        dev->set_texture_stage_state(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        dev->set_texture_stage_state(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+        dev->set_texture_stage_state(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+        dev->set_texture_stage_state(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+        dev->set_texture_stage_state(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        dev->set_render_state(D3DRS_CULLMODE, D3DCULL_NONE);
+        dev->set_render_state(D3DRS_ALPHABLENDENABLE, 1);
+        dev->set_render_state(D3DRS_ZWRITEENABLE, 0);
+        dev->set_render_state(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        dev->set_render_state(D3DRS_DESTBLEND, D3DBLEND_ONE);
+        dev->set_render_state(D3DRS_LIGHTING, 1);
+        dev->set_render_state(D3DRS_AMBIENT, 0xFF606060);
+        dev->set_render_state(D3DRS_FOGENABLE, 1);
+        dev->set_render_state(D3DRS_FOGCOLOR, 0);
+        dev->set_render_state(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+        dev->set_render_state(D3DRS_FOGSTART, float_bits(6.0f));
+        dev->set_render_state(D3DRS_FOGEND, float_bits(10.0f));
+        d3d_light light;
+        light.type = D3DLIGHT_POINT;
+        light.diffuse = light.ambient = {1, 1, 1, 1};
+        dev->set_light(0, light);
+        dev->light_enable(0, true);
+        dev->set_transform(D3DTS_PROJECTION, eq::projection().e);
+        dev->set_transform(D3DTS_VIEW, eq::view().e);
+        return dev;
+    }();
+    time_frames(state, [] {
+        d->clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        d->begin_scene();
+        for (int r = 0; r < eq::copies; ++r) {
+            float world[16];
+            eq::world(r, world);
+            d->set_transform(D3DTS_WORLD, world);
+            const float b = eq::brightness(r);
+            d3d_material m;
+            m.diffuse = m.ambient = m.specular = {b, b, b, 1};
+            d->set_material(m);
+            d->draw_indexed_primitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2);
+        }
+        d->end_scene();
+        benchmark::DoNotOptimize(d->read_surface(d->get_back_buffer()).data());
+    });
+}
+BENCHMARK(echo_quads_device)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+GLuint compile(GLenum kind, const char* text)
+{
+    GLuint s = glCreateShader(kind);
+    glShaderSource(s, 1, &text, nullptr);
+    glCompileShader(s);
+    return s;
+}
+
+// The same quads in one draw of the least OpenGL that gives their picture:
+// positions already in clip space, the lit colour per vertex, texture x
+// colour, the same blending, texture and filters, into the same colour
+// format. Argument 1 adds the device's 16-bit depth buffer and its test;
+// 0 leaves them out, as the quads never fail it (nothing writes depth).
+void echo_quads_gl(benchmark::State& state)
+{
+    struct gl_vertex {
+        float position[4];
+        float colour[4];
+        float u, v;
+    };
+    static GLuint framebuffer[2] = {};
+    static bool made = [] {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        window* w = create_window(eq::width, eq::height, true);
+        create_device(*w, eq::width, eq::height);  // for its context only
+
+        std::vector<gl_vertex> vertices;
+        std::vector<std::uint16_t> indices;
+        for (int r = 0; r < eq::copies; ++r) {
+            float world[16];
+            eq::world(r, world);
+            // The global ambient 0x60 times the material: the part's light
+            // is out of range.
+            const float lit = std::min(eq::brightness(r) * 0x60 / 255.0f, 1.0f);
+            for (int i : eq::indices)
+                indices.push_back(static_cast<std::uint16_t>(vertices.size() + i));
+            for (const eq::corner& c : eq::corners) {
+                gl_vertex& v = vertices.emplace_back();
+                eq::clip_position(c, world, v.position);
+                v.colour[0] = v.colour[1] = v.colour[2] = lit;
+                v.colour[3] = 1;
+                v.u = c.u;
+                v.v = c.v;
+            }
+        }
+        GLuint vao = 0, buffers[2] = {};
+        glGenVertexArrays(1, &vao);
+        glBindVertexArray(vao);
+        glGenBuffers(2, buffers);
+        glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(gl_vertex)), vertices.data(),
+                     GL_STATIC_DRAW);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * 2), indices.data(),
+                     GL_STATIC_DRAW);
+        glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(gl_vertex), nullptr);
+        glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, sizeof(gl_vertex),
+                              reinterpret_cast<const void*>(offsetof(gl_vertex, colour)));
+        glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(gl_vertex),
+                              reinterpret_cast<const void*>(offsetof(gl_vertex, u)));
+        for (GLuint a = 0; a < 3; ++a)
+            glEnableVertexAttribArray(a);
+
+        GLuint program = glCreateProgram();
+        glAttachShader(program, compile(GL_VERTEX_SHADER, "#version 330 core\n"
+                                                          "layout(location = 0) in vec4 a_position;\n"
+                                                          "layout(location = 1) in vec4 a_colour;\n"
+                                                          "layout(location = 2) in vec2 a_texcoord;\n"
+                                                          "out vec4 v_colour;\n"
+                                                          "out vec2 v_texcoord;\n"
+                                                          "void main()\n"
+                                                          "{\n"
+                                                          "    gl_Position = a_position;\n"
+                                                          "    v_colour = a_colour;\n"
+                                                          "    v_texcoord = a_texcoord;\n"
+                                                          "}\n"));
+        glAttachShader(program, compile(GL_FRAGMENT_SHADER, "#version 330 core\n"
+                                                            "in vec4 v_colour;\n"
+                                                            "in vec2 v_texcoord;\n"
+                                                            "uniform sampler2D u_texture;\n"
+                                                            "out vec4 o_colour;\n"
+                                                            "void main()\n"
+                                                            "{\n"
+                                                            "    o_colour = texture(u_texture, v_texcoord) * v_colour;\n"
+                                                            "}\n"));
+        glLinkProgram(program);
+        glUseProgram(program);
+
+        const auto levels = label_levels();
+        GLuint texture = 0;
+        glGenTextures(1, &texture);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        for (int l = 0, w = eq::texture_width, h = eq::texture_height; l < static_cast<int>(levels.size());
+             ++l, w = std::max(w / 2, 1), h = std::max(h / 2, 1))
+            glTexImage2D(GL_TEXTURE_2D, l, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, levels[l].data());
+
+        GLuint colour = 0, depth = 0;
+        glGenRenderbuffers(1, &colour);
+        glBindRenderbuffer(GL_RENDERBUFFER, colour);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, eq::width, eq::height);
+        glGenRenderbuffers(1, &depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, eq::width, eq::height);
+        glGenFramebuffers(2, framebuffer);
+        for (GLuint fb : framebuffer) {
+            glBindFramebuffer(GL_FRAMEBUFFER, fb);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+        }
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+        glViewport(0, 0, eq::width, eq::height);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glDepthFunc(GL_LEQUAL);
+        glDepthMask(GL_FALSE);
+        return true;
+    }();
+    benchmark::DoNotOptimize(made);
+    const bool depth = state.range(0) != 0;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(eq::width) * eq::height);
+    time_frames(state, [&] {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer[depth ? 1 : 0]);
+        if (depth)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
+        glDepthMask(GL_TRUE);
+        glClearColor(0, 0, 0, 0);
+        glClearDepth(1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glDepthMask(GL_FALSE);
+        glDrawElements(GL_TRIANGLES, eq::copies * 6, GL_UNSIGNED_SHORT, nullptr);
+        glReadPixels(0, 0, eq::width, eq::height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+        benchmark::DoNotOptimize(pixels.data());
+    });
+}
+BENCHMARK(echo_quads_gl)->Arg(0)->Arg(1)->ArgName("depth")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
