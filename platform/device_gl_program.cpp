@@ -57,22 +57,11 @@ gl_program link_program(const program_key& key)
         return p;
     }
     auto at = [&](const char* name) { return glGetUniformLocation(p.name, name); };
-    p.world_view = at("u_world_view");
+    p.object_at = at("u_object");
     p.projection = at("u_projection");
-    p.normal_matrix = at("u_normal_matrix");
     p.pixel = at("u_pixel");
-    p.material_diffuse = at("u_material_diffuse");
-    p.material_ambient = at("u_material_ambient");
-    p.material_emissive = at("u_material_emissive");
-    p.global_ambient = at("u_global_ambient");
-    p.light_count = at("u_light_count");
-    p.light_type = at("u_light_type");
-    p.light_position = at("u_light_position");
-    p.light_direction = at("u_light_direction");
-    p.light_diffuse = at("u_light_diffuse");
-    p.light_ambient = at("u_light_ambient");
-    p.light_attenuation = at("u_light_attenuation");
-    p.light_spot = at("u_light_spot");
+    p.material_at = at("u_material");
+    p.lights_at = at("u_lights");
     p.fog = at("u_fog");
     p.fog_color = at("u_fog_color");
     glUseProgram(p.name);
@@ -97,7 +86,8 @@ void multiply(const float* a, const float* b, float* out)
 
 // Normals go through the inverse transpose of the world-view matrix's 3x3
 // part (its cofactors over the determinant); they are not renormalised.
-void normal_matrix(const float* m, float* out)
+// out: three columns of four, the last of each unused.
+void normal_matrix(const float* m, float (&out)[3][4])
 {
     auto e = [&](int r, int c) { return m[4 * r + c]; };
     float c[9] = {
@@ -110,7 +100,7 @@ void normal_matrix(const float* m, float* out)
     float det = e(0, 0) * c[0] + e(0, 1) * c[1] + e(0, 2) * c[2];
     float inv = det != 0 ? 1 / det : 0;
     for (int i = 0; i < 9; ++i)
-        out[i] = c[i] * inv;
+        out[i / 3][i % 3] = c[i] * inv;
 }
 
 void argb_to_rgb(std::uint32_t argb, float* out)
@@ -164,33 +154,33 @@ light_uniforms light_values(const device_state& s)
         if (!s.light_enabled[i])
             continue;
         const d3d_light& l = s.lights[i];
-        u.type[n] = static_cast<int>(l.type);
+        light_uniform& o = u.lights[n++];
         const d3d_vector& p = l.position;
         for (int c = 0; c < 3; ++c)
-            u.position[n][c] = p.x * v[c] + p.y * v[4 + c] + p.z * v[8 + c] + v[12 + c];
+            o.position[c] = p.x * v[c] + p.y * v[4 + c] + p.z * v[8 + c] + v[12 + c];
+        o.position[3] = static_cast<float>(l.type);
         const d3d_vector& d = l.direction;
         float dir[3];
         for (int c = 0; c < 3; ++c)
             dir[c] = d.x * v[c] + d.y * v[4 + c] + d.z * v[8 + c];
         float len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
         for (int c = 0; c < 3; ++c)
-            u.direction[n][c] = len > 0 ? dir[c] / len : 0;
-        u.diffuse[n][0] = l.diffuse.r;
-        u.diffuse[n][1] = l.diffuse.g;
-        u.diffuse[n][2] = l.diffuse.b;
-        u.ambient[n][0] = l.ambient.r;
-        u.ambient[n][1] = l.ambient.g;
-        u.ambient[n][2] = l.ambient.b;
-        u.attenuation[n][0] = l.attenuation0;
-        u.attenuation[n][1] = l.attenuation1;
-        u.attenuation[n][2] = l.attenuation2;
-        u.attenuation[n][3] = l.range;
-        u.spot[n][0] = std::cos(l.theta / 2);
-        u.spot[n][1] = std::cos(l.phi / 2);
-        u.spot[n][2] = l.falloff;
-        ++n;
+            o.direction[c] = len > 0 ? dir[c] / len : 0;
+        o.diffuse[0] = l.diffuse.r;
+        o.diffuse[1] = l.diffuse.g;
+        o.diffuse[2] = l.diffuse.b;
+        o.ambient[0] = l.ambient.r;
+        o.ambient[1] = l.ambient.g;
+        o.ambient[2] = l.ambient.b;
+        o.attenuation[0] = l.attenuation0;
+        o.attenuation[1] = l.attenuation1;
+        o.attenuation[2] = l.attenuation2;
+        o.attenuation[3] = l.range;
+        o.spot[0] = std::cos(l.theta / 2);
+        o.spot[1] = std::cos(l.phi / 2);
+        o.spot[2] = l.falloff;
     }
-    u.light_count = n;
+    u.light_count = static_cast<float>(n);
     return u;
 }
 
@@ -214,22 +204,6 @@ bool changed(const gl_program& p, group& last, const group& value)
         return false;
     last = value;
     return true;
-}
-
-void send_lights(const gl_program& p, const light_uniforms& l)
-{
-    glUniform3fv(p.global_ambient, 1, l.global_ambient);
-    glUniform1i(p.light_count, l.light_count);
-    GLsizei n = l.light_count;
-    if (n == 0)
-        return;
-    glUniform1iv(p.light_type, n, l.type);
-    glUniform3fv(p.light_position, n, &l.position[0][0]);
-    glUniform3fv(p.light_direction, n, &l.direction[0][0]);
-    glUniform3fv(p.light_diffuse, n, &l.diffuse[0][0]);
-    glUniform3fv(p.light_ambient, n, &l.ambient[0][0]);
-    glUniform4fv(p.light_attenuation, n, &l.attenuation[0][0]);
-    glUniform3fv(p.light_spot, n, &l.spot[0][0]);
 }
 
 // The texture matrices of the stages that transform their coordinates;
@@ -259,10 +233,8 @@ gl_program& program_for(gl_backend& gl, const program_key& key)
 void update_uniforms(gl_program& p, const program_key& key, const device_state& s, const device_surface& target)
 {
     object_uniforms o = object_values(s);
-    if (changed(p, p.object, o)) {
-        glUniformMatrix4fv(p.world_view, 1, GL_FALSE, o.world_view);
-        glUniformMatrix3fv(p.normal_matrix, 1, GL_FALSE, o.normal_matrix);
-    }
+    if (changed(p, p.object, o))
+        glUniform4fv(p.object_at, sizeof o / 16, o.world_view);
     camera_uniforms c = camera_values(s, target);
     if (changed(p, p.camera, c)) {
         glUniformMatrix4fv(p.projection, 1, GL_FALSE, c.projection);
@@ -271,14 +243,13 @@ void update_uniforms(gl_program& p, const program_key& key, const device_state& 
     send_texture_matrices(p, key, s);
     if (key.lighting) {
         material_uniforms m = material_values(s.material);
-        if (changed(p, p.material, m)) {
-            glUniform4fv(p.material_diffuse, 1, m.diffuse);
-            glUniform3fv(p.material_ambient, 1, m.ambient);
-            glUniform3fv(p.material_emissive, 1, m.emissive);
-        }
+        if (changed(p, p.material, m))
+            glUniform4fv(p.material_at, sizeof m / 16, m.diffuse);
         light_uniforms l = light_values(s);
+        // The global ambient, then only the enabled lights.
         if (changed(p, p.lights, l))
-            send_lights(p, l);
+            glUniform4fv(p.lights_at, 1 + static_cast<GLsizei>(l.light_count) * sizeof(light_uniform) / 16,
+                         l.global_ambient);
     }
     if (key.fog != fog_none) {
         fog_uniforms f = fog_values(s);

@@ -132,9 +132,8 @@ std::string vertex_shader_source(const program_key& key)
         "layout(location = 2) in vec2 a_texcoord;\n"
         // Matrices arrive row-major as Direct3D keeps them; read
         // column-major they are transposed, so M * v is Direct3D's v * M.
-        "uniform mat4 u_world_view;\n"
+        "uniform vec4 u_object[7];\n"  // world-view matrix, normal matrix
         "uniform mat4 u_projection;\n"
-        "uniform mat3 u_normal_matrix;\n"
         "uniform vec2 u_pixel;\n"
         "uniform mat4 u_texture_matrix[4];\n";
     s += key.flat ? "flat out vec4 v_diffuse;\n" : "out vec4 v_diffuse;\n";
@@ -142,39 +141,38 @@ std::string vertex_shader_source(const program_key& key)
         if (key.stages[i].samples)
             s += "out vec2 v_tex" + std::to_string(i) + ";\n";
     if (key.lighting)
-        s += "uniform vec4 u_material_diffuse;\n"
-             "uniform vec3 u_material_ambient;\n"
-             "uniform vec3 u_material_emissive;\n"
-             "uniform vec3 u_global_ambient;\n"
-             "uniform int u_light_count;\n"
-             "uniform int u_light_type[8];\n"
-             "uniform vec3 u_light_position[8];\n"   // camera space
-             "uniform vec3 u_light_direction[8];\n"  // camera space, unit
-             "uniform vec3 u_light_diffuse[8];\n"
-             "uniform vec3 u_light_ambient[8];\n"
-             "uniform vec4 u_light_attenuation[8];\n"  // a0, a1, a2, range
-             "uniform vec3 u_light_spot[8];\n";        // cos(theta/2), cos(phi/2), falloff
+        s += "uniform vec4 u_material[3];\n"  // diffuse, ambient, emissive
+             // The global ambient and the light count, then six entries a
+             // light: camera-space position and type, camera-space unit
+             // direction, diffuse, ambient, attenuation a0, a1, a2 and
+             // range, spot cos(theta/2), cos(phi/2) and falloff.
+             "uniform vec4 u_lights[49];\n";
 
     s += "void main()\n"
          "{\n"
-         "    vec4 camera = u_world_view * vec4(a_position, 1.0);\n"
+         "    mat4 world_view = mat4(u_object[0], u_object[1], u_object[2], u_object[3]);\n"
+         "    vec4 camera = world_view * vec4(a_position, 1.0);\n"
          "    vec4 clip = u_projection * camera;\n"
          // Direct3D clips z to 0..w; pixel centres sit on integer
          // coordinates; images are stored top row first.
          "    gl_Position = vec4(clip.x + clip.w * u_pixel.x, clip.w * u_pixel.y - clip.y,\n"
          "                       2.0 * clip.z - clip.w, clip.w);\n";
-    s += key.has_normal ? "    vec3 normal = u_normal_matrix * a_normal;\n"
+    s += key.has_normal ? "    vec3 normal = mat3(u_object[4].xyz, u_object[5].xyz, u_object[6].xyz) * a_normal;\n"
                         : "    vec3 normal = vec3(0.0);\n";
     if (key.lighting) {
-        s += "    vec3 ambient = u_global_ambient;\n"
+        s += "    vec3 ambient = u_lights[0].rgb;\n"
              "    vec3 diffuse = vec3(0.0);\n"
-             "    for (int i = 0; i < u_light_count; ++i) {\n"
-             "        vec3 to_light = -u_light_direction[i];\n"
+             "    int count = int(u_lights[0].w);\n"
+             "    for (int i = 0; i < count; ++i) {\n"
+             "        int at = 1 + 6 * i;\n"
+             "        vec4 position = u_lights[at];\n"
+             "        vec3 direction = u_lights[at + 1].xyz;\n"
+             "        vec3 to_light = -direction;\n"
              "        float factor = 1.0;\n"
-             "        if (u_light_type[i] != 3) {\n"
-             "            vec3 d = u_light_position[i] - camera.xyz;\n"
+             "        if (position.w != 3.0) {\n"
+             "            vec3 d = position.xyz - camera.xyz;\n"
              "            float dist = length(d);\n"
-             "            vec4 att = u_light_attenuation[i];\n"
+             "            vec4 att = u_lights[at + 4];\n"
              // Out of range the light gives nothing, its ambient included.
              "            if (dist > att.w)\n"
              "                continue;\n"
@@ -183,21 +181,21 @@ std::string vertex_shader_source(const program_key& key)
              // A zero denominator would make inf * 0 = NaN further on; a
              // huge factor saturates instead.
              "            factor = den != 0.0 ? 1.0 / den : 1.0e20;\n"
-             "            if (u_light_type[i] == 2) {\n"
-             "                vec3 spot = u_light_spot[i];\n"
-             "                float rho = dot(-to_light, u_light_direction[i]);\n"
+             "            if (position.w == 2.0) {\n"
+             "                vec3 spot = u_lights[at + 5].xyz;\n"
+             "                float rho = dot(-to_light, direction);\n"
              "                if (rho <= spot.y)\n"
              "                    factor = 0.0;\n"
              "                else if (rho <= spot.x)\n"
              "                    factor *= pow((rho - spot.y) / (spot.x - spot.y), spot.z);\n"
              "            }\n"
              "        }\n"
-             "        ambient += factor * u_light_ambient[i];\n"
-             "        diffuse += factor * u_light_diffuse[i] * max(dot(normal, to_light), 0.0);\n"
+             "        ambient += factor * u_lights[at + 3].rgb;\n"
+             "        diffuse += factor * u_lights[at + 2].rgb * max(dot(normal, to_light), 0.0);\n"
              "    }\n"
-             "    vec3 lit = u_material_emissive + u_material_ambient * ambient\n"
-             "             + u_material_diffuse.rgb * diffuse;\n"
-             "    v_diffuse = clamp(vec4(lit, u_material_diffuse.a), 0.0, 1.0);\n";
+             "    vec3 lit = u_material[2].rgb + u_material[1].rgb * ambient\n"
+             "             + u_material[0].rgb * diffuse;\n"
+             "    v_diffuse = clamp(vec4(lit, u_material[0].a), 0.0, 1.0);\n";
     } else {
         s += "    v_diffuse = vec4(1.0);\n";
     }

@@ -23,10 +23,11 @@
 namespace vorlane {
 
 // Uniform values in groups that change at different rates; a group is
-// sent when it differs from what the program last received.
-struct object_uniforms {  // every draw of a new object
+// sent when it differs from what the program last received. The vertex
+// stage's groups are vec4 arrays, so that each goes in one call.
+struct object_uniforms {  // u_object: every draw of a new object
     float world_view[16] = {};
-    float normal_matrix[9] = {};
+    float normal_matrix[3][4] = {};  // columns, w unused
 };
 
 struct camera_uniforms {  // per target and projection
@@ -34,24 +35,27 @@ struct camera_uniforms {  // per target and projection
     float pixel[2] = {};
 };
 
-struct material_uniforms {
+struct material_uniforms {  // u_material
     float diffuse[4] = {};
-    float ambient[3] = {};
-    float emissive[3] = {};
+    float ambient[4] = {};   // w unused
+    float emissive[4] = {};  // w unused
 };
 
-// The enabled lights packed to the front, in camera space; the entries
-// from light_count on stay zero and are neither read nor sent.
+struct light_uniform {
+    float position[4] = {};  // camera space; w: the type
+    float direction[4] = {};  // camera space, unit
+    float diffuse[4] = {};
+    float ambient[4] = {};
+    float attenuation[4] = {};  // a0, a1, a2, range
+    float spot[4] = {};         // cos(theta/2), cos(phi/2), falloff
+};
+
+// u_lights: the enabled lights packed to the front, in camera space; the
+// entries from light_count on stay zero and are neither read nor sent.
 struct light_uniforms {
     float global_ambient[3] = {};
-    int light_count = 0;
-    int type[max_lights] = {};
-    float position[max_lights][3] = {};
-    float direction[max_lights][3] = {};
-    float diffuse[max_lights][3] = {};
-    float ambient[max_lights][3] = {};
-    float attenuation[max_lights][4] = {};
-    float spot[max_lights][3] = {};
+    float light_count = 0;
+    light_uniform lights[max_lights];
 };
 
 struct fog_uniforms {
@@ -61,11 +65,8 @@ struct fog_uniforms {
 
 struct gl_program {
     GLuint name = 0;
-    GLint world_view = -1, projection = -1, normal_matrix = -1, pixel = -1;
+    GLint object_at = -1, projection = -1, pixel = -1, material_at = -1, lights_at = -1;
     GLint texture_matrix[max_texture_stages] = {-1, -1, -1, -1};
-    GLint material_diffuse = -1, material_ambient = -1, material_emissive = -1, global_ambient = -1;
-    GLint light_count = -1, light_type = -1, light_position = -1, light_direction = -1;
-    GLint light_diffuse = -1, light_ambient = -1, light_attenuation = -1, light_spot = -1;
     GLint fog = -1, fog_color = -1;
 
     bool sent = false;  // nothing sent yet
