@@ -2,6 +2,7 @@
 
 #include "driver/capture.h"
 #include "driver/show.h"
+#include "driver/show_frame.h"
 #include "driver/timeline.h"
 #include "platform/process_clock.h"
 
@@ -62,7 +63,7 @@ public:
         return true;
     }
 
-    bool take_frame(const std::vector<std::uint32_t>& pixels) override
+    bool take_frame(std::vector<std::uint32_t> pixels) override
     {
         const auto wall_end = std::chrono::steady_clock::now();
         const double main_end = thread_cpu_seconds();
@@ -104,6 +105,9 @@ int run_bench(const options& o)
 
     std::printf("vorlane --bench %dx%d: %d frames per second of song time, each frame read back\n", o.resx, o.resy,
                 bench_fps);
+    const present_rect picture = fit_show(o.resx, o.resy);
+    if (picture.width != o.resx || picture.height != o.resy)
+        std::printf("the show's 4:3 picture drawn at %dx%d\n", picture.width, picture.height);
     std::printf("%-16s %7s %9s %12s %9s %10s\n", "part", "frames", "mean fps", "slowest 1 %", "main CPU",
                 "other CPU");
     std::printf("%-16s %7s %9s %12s %9s %10s\n", "", "", "", "ms/frame", "ms/frame", "ms/frame");

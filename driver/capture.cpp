@@ -2,6 +2,7 @@
 
 #include "clock/show_clock.h"
 #include "driver/show.h"
+#include "driver/show_frame.h"
 #include "driver/timeline.h"
 #include "engine/engine.h"
 #include "music/mixer.h"
@@ -61,8 +62,9 @@ public:
     std::string name;                     // what the user asked for: a folder or a video
     std::string folder;                   // PNG frames and audio.wav; for a video, a scratch folder
     pipe_to_program* encoder = nullptr;  // null for PNG frames
-    int width = 0;
+    int width = 0;                        // of the frames written
     int height = 0;
+    present_rect picture;                 // where the show's picture lies in them
     int written = 0;
     bool recording = false;
 
@@ -79,9 +81,11 @@ public:
         return recording;
     }
 
-    bool take_frame(const std::vector<std::uint32_t>& pixels) override
+    bool take_frame(std::vector<std::uint32_t> pixels) override
     {
         const int number = written++;
+        if (picture.width != width || picture.height != height)
+            pixels = frame_with_bars(pixels, picture, width, height);
         bool ok = pixels.size() == std::size_t(width) * std::size_t(height);
         if (ok && encoder) {
             ok = encoder->write(pixels.data(), pixels.size() * sizeof(std::uint32_t));
@@ -126,13 +130,28 @@ void show_progress(const char* label, double song_ms, double done, double wall_s
 
 }  // namespace
 
+std::vector<std::uint32_t> frame_with_bars(const std::vector<std::uint32_t>& pixels, const present_rect& picture,
+                                           int width, int height)
+{
+    if (pixels.size() != std::size_t(picture.width) * std::size_t(picture.height))
+        return {};
+    std::vector<std::uint32_t> frame(std::size_t(width) * std::size_t(height), 0xff000000);
+    // The frame's rows run from the top; picture.y counts from the bottom.
+    const int top = height - picture.y - picture.height;
+    for (int y = 0; y < picture.height; ++y)
+        std::copy_n(pixels.begin() + std::ptrdiff_t(y) * picture.width, picture.width,
+                    frame.begin() + std::ptrdiff_t(top + y) * width + picture.x);
+    return frame;
+}
+
 wave_out_virtual& start_offline_show(int resx, int resy)
 {
     set_environment_default("SDL_VIDEODRIVER", "offscreen");
     auto output = std::make_unique<wave_out_virtual>();
     wave_out_virtual& device = *output;
     sound_use_output(std::move(output));
-    start_show(resx, resy, true, false);
+    const present_rect picture = fit_show(resx, resy);
+    start_show(picture.width, picture.height, true, 0, false);
     return device;
 }
 
@@ -187,6 +206,7 @@ int run_capture(const options& o)
     sink.name = o.capture;
     sink.width = o.resx;
     sink.height = o.resy;
+    sink.picture = fit_show(o.resx, o.resy);
     if (video) {
         if (!program_on_path("ffmpeg")) {
             std::fprintf(stderr,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "driver/options.h"
+#include "platform/device.h"
 
 #include <cstdint>
 #include <string>
@@ -45,9 +46,9 @@ public:
     // Before a video frame is paced and drawn; wanted when it is at or
     // after the first frame to keep. False ends the loop as failed.
     virtual bool before_frame(bool wanted) = 0;
-    // A wanted frame as drawn, width x height A8R8G8B8, top row first.
-    // False ends the loop as failed.
-    virtual bool take_frame(const std::vector<std::uint32_t>& pixels) = 0;
+    // A wanted frame as drawn, the back buffer's A8R8G8B8 pixels, top row
+    // first. False ends the loop as failed.
+    virtual bool take_frame(std::vector<std::uint32_t> pixels) = 0;
 };
 
 // Which video frames the loop draws, at fps frames per second of sound:
@@ -59,8 +60,15 @@ struct frame_span {
     int to_ms = -1;
 };
 
-// Brings the show up (resx x resy) on the virtual sound device, offscreen
-// unless the user chose a video driver. Nothing plays by itself: the song
+// The show's picture (picture.width x picture.height, top row first) in
+// an output frame of width x height, where picture says (as fit_show
+// places it), with black bars around.
+std::vector<std::uint32_t> frame_with_bars(const std::vector<std::uint32_t>& pixels, const present_rect& picture,
+                                           int width, int height);
+
+// Brings the show up for resx x resy output frames (drawn at fit_show's
+// size) on the virtual sound device, offscreen unless the user chose a
+// video driver. Nothing plays by itself: the song
 // clock stands still between frames, however long start-up takes.
 wave_out_virtual& start_offline_show(int resx, int resy);
 

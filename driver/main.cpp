@@ -4,11 +4,13 @@
 #include "driver/capture.h"
 #include "driver/options.h"
 #include "driver/show.h"
+#include "driver/show_frame.h"
 #include "driver/timeline.h"
 #include "driver/version.h"
 #include "music/ring_player.h"
 #include "platform/environment.h"
 #include "platform/setup_dialog.h"
+#include "platform/window.h"
 #include "runtime/fatal.h"
 #include "runtime/log.h"
 
@@ -35,6 +37,7 @@ int main(int argc, char** argv)
     }
 
     const bool offline = !opts.capture.empty() || opts.bench;
+    int display = 0;  // the primary one, unless the dialog was elsewhere
     if (!offline) {
         // Without a display SDL would fall back to drawing offscreen, and
         // the show would run where nobody sees it and nobody can press
@@ -49,6 +52,7 @@ int main(int argc, char** argv)
             opts.resx = setup.chosen().width;
             opts.resy = setup.chosen().height;
             opts.loop = setup.loop;
+            display = setup.display;
         }
     }
     loop_mode = opts.loop;
@@ -66,7 +70,9 @@ int main(int argc, char** argv)
         code = run_bench(opts);
     } else {
         sound_use_output(wave_out_create(opts.no_sound ? wave_out_kind::null : wave_out_kind::sdl));
-        start_show(opts.resx, opts.resy, opts.windowed, !opts.no_sound);
+        const present_rect picture = fit_show(opts.resx, opts.resy);
+        start_show(picture.width, picture.height, opts.windowed, display, !opts.no_sound);
+        sync_to_display();
         while (main_loop_pass() != pass_result::ended) {
         }
         close_show();

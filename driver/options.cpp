@@ -1,5 +1,7 @@
 #include "driver/options.h"
 
+#include "driver/capture.h"
+
 #include <cstring>
 
 namespace vorlane {
@@ -15,7 +17,9 @@ const char* const usage_text =
     "capture, in the benchmark or without a display.\n"
     "\n"
     "  --windowed          show in a window instead of full screen\n"
-    "  --resolution WxH    size of the rendered frame (default 640x480), without the dialog\n"
+    "  --resolution WxH    size of the frame (default 640x480), without the dialog; the show\n"
+    "                      is drawn at the largest 4:3 size that fits, between black bars\n"
+    "                      (1280x1024 is drawn at its full size)\n"
     "  --loop              keep cycling through the show's parts after the song's end, the\n"
     "                      song wrapping to its restart position, until Escape\n"
     "  --no-sound          play silently, keeping the song's timing\n"
@@ -26,6 +30,7 @@ const char* const usage_text =
     "capture (offline, no display or sound card needed):\n"
     "  --capture OUT       a folder: frame_000000.png ... and audio.wav;\n"
     "                      a name ending in .mp4: a video, through the ffmpeg program\n"
+    "                      (its width and height must be even)\n"
     "  --fps N             frames per second (default 25, at most 1000)\n"
     "  --from MS           write nothing before this many ms of sound (earlier frames are still rendered)\n"
     "  --to MS             stop after this many ms of sound (default: the end of the song)\n"
@@ -169,6 +174,12 @@ bool parse_options(int argc, char** argv, options& out, std::string& error)
     }
     if (capture_only && out.capture.empty()) {
         error = std::string("vorlane: ") + capture_only_name + " only applies with --capture";
+        return false;
+    }
+    // The encoder stores colour at half the resolution across and down.
+    if (is_video_name(out.capture) && (out.resx % 2 != 0 || out.resy % 2 != 0)) {
+        error = "vorlane: a video needs an even width and height, not " + std::to_string(out.resx) + "x" +
+                std::to_string(out.resy);
         return false;
     }
     if (out.to >= 0 && out.to <= out.from) {

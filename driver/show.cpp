@@ -33,11 +33,11 @@ void log_space()
 
 }  // namespace
 
-void start_show(int resx, int resy, bool windowed, bool silent_fallback)
+void start_show(int resx, int resy, bool windowed, int display, bool silent_fallback)
 {
     show_cursor(false);
     log("About to init engine");
-    myengine.init(resx, resy, windowed);
+    myengine.init(resx, resy, windowed, display);
     pd3dDev = myengine.pd3dDev;
     log("Engine inited");
     start_show_after_engine(silent_fallback);

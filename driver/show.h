@@ -10,8 +10,9 @@ namespace vorlane {
 // already chosen with sound_use_output, and starts the first part. When
 // that device cannot be opened and silent_fallback is set, the show runs
 // on the silent device after a warning on stderr. Fatal "kupa1",
-// "sound init" or "mod load" when a step fails.
-void start_show(int resx, int resy, bool windowed, bool silent_fallback);
+// "sound init" or "mod load" when a step fails. The window opens on the
+// given display (SDL's index).
+void start_show(int resx, int resy, bool windowed, int display, bool silent_fallback);
 // The same after the engine's own start: for a caller whose engine is up.
 void start_show_after_engine(bool silent_fallback);
 

@@ -6,9 +6,9 @@ engine myengine;
 engine* en = &myengine;
 device* pd3dDev = nullptr;
 
-void engine::init(int resx, int resy, bool windowed)
+void engine::init(int resx, int resy, bool windowed, int display)
 {
-    win = create_window(resx, resy, windowed);
+    win = create_window(resx, resy, windowed, display);
     pd3dDev = create_device(*win, resx, resy);
     pd3dDev->set_render_state(D3DRS_ZENABLE, D3DZB_TRUE);
     pd3dDev->set_render_state(D3DRS_CULLMODE, D3DCULL_NONE);

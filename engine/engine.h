@@ -24,8 +24,9 @@ public:
 
     // Opens the window (full screen unless windowed) and the device with
     // a resx x resy back buffer, then sets the start-up states: depth test
-    // on, no culling, linear filtering on stage 0.
-    void init(int resx, int resy, bool windowed);
+    // on, no culling, linear filtering on stage 0. The window opens on the
+    // given display (SDL's index).
+    void init(int resx, int resy, bool windowed, int display = 0);
     // Releases the device; the window goes with the process.
     void shutdown();
 

@@ -75,9 +75,9 @@ device* create_device(window& w, int width, int height)
     glClearColor(0, 0, 0, 0);
     glClearDepth(1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    // Full screen waits for the display as Direct3D's default interval
-    // does; a window presents at once.
-    SDL_GL_SetSwapInterval(w.windowed ? 0 : 1);
+    // Capture and the benchmark present without waiting; the show on a
+    // screen asks for the display's refresh with sync_to_display.
+    SDL_GL_SetSwapInterval(0);
     if (glGetError() != GL_NO_ERROR)
         fatal("Create3dDevice");
     return d;
@@ -118,6 +118,7 @@ void device::present()
 {
     if (!gl || !owner)
         return;
+    flush_draws(*this);
     auto* sdl_window = static_cast<SDL_Window*>(owner->sdl_window);
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(sdl_window, &w, &h);
@@ -154,6 +155,7 @@ std::vector<std::uint32_t> device::read_surface(device_surface* surface)
     if (!gl || !surface || surface->format != D3DFMT_A8R8G8B8 || !(surface->usage & D3DUSAGE_RENDERTARGET) ||
         (surface->texture && surface->texture->released))
         return pixels;
+    flush_draws(*this);
     pixels.resize(static_cast<std::size_t>(surface->width) * surface->height);
     bind_framebuffer(*gl, framebuffer_for(*gl, surface, nullptr));
     glPixelStorei(GL_PACK_ALIGNMENT, 4);

@@ -247,6 +247,8 @@ bool run_setup_dialog(setup_dialog_state& state)
         if (state.selection != before.selection || state.loop != before.loop || state.focus != before.focus)
             pixels = draw(state, glyphs, scale);
     }
+    if (state.outcome == dialog_outcome::confirmed)
+        state.display = std::max(0, SDL_GetWindowDisplayIndex(w));
     SDL_DestroyWindow(w);
     // The video system stays up for the show's window: started afresh on
     // X it now and then fails to connect again.

@@ -60,6 +60,9 @@ struct setup_dialog_state {
     bool loop = false;  // "Loop" checked; otherwise "Normal" is
     dialog_focus focus = dialog_focus::list;
     dialog_outcome outcome = dialog_outcome::open;
+    // SDL's index of the display the dialog was on when Enter closed it:
+    // the show's window opens there.
+    int display = 0;
 
     void press(dialog_key key);
     // A left click at (x, y) in scale-1 pixels: a list row selects its

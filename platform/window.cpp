@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,7 +34,7 @@ bool display_exists()
     return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
 }
 
-window* create_window(int width, int height, bool windowed)
+window* create_window(int width, int height, bool windowed, int display)
 {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         fatal("RegisterClass");
@@ -53,10 +54,12 @@ window* create_window(int width, int height, bool windowed)
     // Full screen keeps the desktop's mode: the back buffer is scaled into
     // it with its aspect kept, so any resolution fills the screen.
     flags |= windowed ? SDL_WINDOW_RESIZABLE | SDL_WINDOW_MAXIMIZED : SDL_WINDOW_FULLSCREEN_DESKTOP;
-    SDL_Window* sdl_window = width > 0 && height > 0
-                                 ? SDL_CreateWindow("Vorlane 3D", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                                    width, height, flags)
-                                 : nullptr;
+    // The display the dialog was on may be gone by now.
+    if (display < 0 || display >= SDL_GetNumVideoDisplays())
+        display = 0;
+    const int centred = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    SDL_Window* sdl_window =
+        width > 0 && height > 0 ? SDL_CreateWindow("Vorlane 3D", centred, centred, width, height, flags) : nullptr;
     if (!sdl_window)
         fatal("CreateWindow");
 
@@ -64,10 +67,18 @@ window* create_window(int width, int height, bool windowed)
     w->width = width;
     w->height = height;
     w->windowed = windowed;
+    w->display = std::max(0, SDL_GetWindowDisplayIndex(sdl_window));
     w->sdl_window = sdl_window;
     main_window = w;
     SDL_ShowCursor(cursor_shown ? SDL_ENABLE : SDL_DISABLE);
     return w;
+}
+
+int sync_to_display()
+{
+    if (SDL_GL_SetSwapInterval(-1) == 0)
+        return -1;
+    return SDL_GL_SetSwapInterval(1) == 0 ? 1 : 0;
 }
 
 window_message peek_message()

@@ -1,10 +1,13 @@
 #include "clock/show_clock.h"
 #include "driver/capture.h"
+#include "driver/show_frame.h"
 #include "music/mixer.h"
 #include "tests/data/embedded_song.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -211,6 +214,97 @@ TEST_F(capture_program_test, two_captures_of_one_span_are_the_same_to_the_byte)
     for (std::size_t i = 44; i < wav.size() && !sound; ++i)
         sound = wav[i] != 0;
     EXPECT_TRUE(sound);
+}
+
+// An RGB picture read back from a PNG file; empty when it does not load.
+struct rgb_picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+
+    const std::uint8_t* at(int x, int y) const { return rgb.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3; }
+    bool black(int x, int y) const { return at(x, y)[0] == 0 && at(x, y)[1] == 0 && at(x, y)[2] == 0; }
+};
+
+rgb_picture read_png(const std::filesystem::path& path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    rgb_picture p;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return p;
+    image.format = PNG_FORMAT_RGB;
+    p.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, p.rgb.data(), 0, nullptr))
+        return {};
+    p.width = int(image.width);
+    p.height = int(image.height);
+    return p;
+}
+
+TEST_F(capture_program_test, wide_and_tall_frames_hold_the_4_by_3_picture_between_black_bars)
+{
+    // 60 s in, the picture is lit to its edges. The wide frame's middle and
+    // the tall frame's must be the 4:3 frame to the byte, not a stretch.
+    const std::string span = " --fps 1 --from 60000 --to 61000";
+    ASSERT_EQ(capture("plain", "--resolution 64x48" + span), 0);
+    ASSERT_EQ(capture("wide", "--resolution 96x48" + span), 0);
+    ASSERT_EQ(capture("tall", "--resolution 64x96" + span), 0);
+    const rgb_picture plain = read_png(dir / "plain" / "frame_000000.png");
+    const rgb_picture wide = read_png(dir / "wide" / "frame_000000.png");
+    const rgb_picture tall = read_png(dir / "tall" / "frame_000000.png");
+    ASSERT_EQ(plain.width, 64);
+    ASSERT_EQ(wide.width, 96);
+    ASSERT_EQ(wide.height, 48);
+    ASSERT_EQ(tall.width, 64);
+    ASSERT_EQ(tall.height, 96);
+    int lit_edges = 0;
+    for (int y = 0; y < 48; ++y)
+        lit_edges += !plain.black(0, y) + !plain.black(63, y);
+    ASSERT_GT(lit_edges, 48) << "the 4:3 picture is dark at its edges: no check of where it lies";
+
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_TRUE(wide.black(x, y)) << x << ", " << y;
+            EXPECT_TRUE(wide.black(95 - x, y)) << 95 - x << ", " << y;
+        }
+        for (int x = 0; x < 64; ++x)
+            ASSERT_TRUE(std::equal(plain.at(x, y), plain.at(x, y) + 3, wide.at(x + 16, y))) << x << ", " << y;
+    }
+    for (int x = 0; x < 64; ++x) {
+        for (int y = 0; y < 24; ++y) {
+            EXPECT_TRUE(tall.black(x, y)) << x << ", " << y;
+            EXPECT_TRUE(tall.black(x, 95 - y)) << x << ", " << 95 - y;
+        }
+        for (int y = 0; y < 48; ++y)
+            ASSERT_TRUE(std::equal(plain.at(x, y), plain.at(x, y) + 3, tall.at(x, y + 24))) << x << ", " << y;
+    }
+}
+
+TEST(frame_with_bars_test, the_picture_goes_where_fit_show_puts_it_and_the_rest_is_black)
+{
+    // 4 x 3 numbered pixels in frames of 8 x 3 and 4 x 6.
+    std::vector<std::uint32_t> picture(12);
+    for (std::uint32_t i = 0; i < 12; ++i)
+        picture[i] = 0xff000001 + i;
+    const std::vector<std::uint32_t> wide = frame_with_bars(picture, fit_show(8, 3), 8, 3);
+    ASSERT_EQ(wide.size(), 24u);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(wide[std::size_t(y * 8 + x)], x < 2 || x >= 6 ? 0xff000000 : picture[std::size_t(y * 4 + x - 2)])
+                << x << ", " << y;
+    // Rows are stored from the top, the fit counts from the bottom: with
+    // three rows to spare the odd one goes above, as in a window.
+    const present_rect tall_fit = fit_show(4, 6);
+    ASSERT_EQ(tall_fit.y, 1);
+    const std::vector<std::uint32_t> tall = frame_with_bars(picture, tall_fit, 4, 6);
+    ASSERT_EQ(tall.size(), 24u);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(tall[std::size_t(y * 4 + x)], y < 2 || y == 5 ? 0xff000000 : picture[std::size_t((y - 2) * 4 + x)])
+                << x << ", " << y;
+    // A read-back that failed (no pixels) is not passed off as a black frame.
+    EXPECT_TRUE(frame_with_bars({}, fit_show(8, 3), 8, 3).empty());
 }
 
 TEST(capture_names_test, a_name_ending_in_mp4_in_any_case_is_a_video)

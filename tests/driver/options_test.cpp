@@ -128,6 +128,23 @@ TEST(options_test, capture_values_out_of_range_or_malformed_are_refused)
     }
 }
 
+TEST(options_test, a_video_needs_an_even_size_and_frames_take_any)
+{
+    // The encoder would give up on the first frame, after the whole
+    // start-up and everything before --from had been drawn.
+    for (const char* size : {"641x480", "640x481", "1x1"}) {
+        options o;
+        std::string error;
+        EXPECT_FALSE(parse({"--capture", "show.mp4", "--resolution", size}, o, error)) << size;
+        EXPECT_NE(error.find(size), std::string::npos) << error;
+        options frames;
+        EXPECT_TRUE(parse({"--capture", "show", "--resolution", size}, frames, error)) << error;
+    }
+    options o;
+    std::string error;
+    EXPECT_TRUE(parse({"--capture", "show.MP4", "--resolution", "1920x1080"}, o, error)) << error;
+}
+
 TEST(options_test, span_and_frame_rate_need_capture)
 {
     for (const char* name : {"--fps", "--from", "--to"}) {

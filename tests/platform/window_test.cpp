@@ -117,6 +117,33 @@ TEST_F(window_test, failures_end_with_their_texts_and_code_255)
         ::testing::ExitedWithCode(255), "^RegisterClass\n$");
 }
 
+TEST_F(window_test, a_display_that_is_gone_gives_way_to_the_primary_one)
+{
+    EXPECT_EXIT(
+        {
+            window* w = create_window(64, 64, true, 7);
+            std::_Exit(w->display == 0 && SDL_GetWindowDisplayIndex(static_cast<SDL_Window*>(w->sdl_window)) == 0
+                           ? 3
+                           : 4);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
+TEST_F(window_test, presenting_waits_for_the_display_only_once_asked_to)
+{
+    EXPECT_EXIT(
+        {
+            window* w = create_window(64, 48, false);
+            create_device(*w, 64, 48);
+            // Capture and the benchmark: no waiting.
+            const bool free_running = SDL_GL_GetSwapInterval() == 0;
+            const int interval = sync_to_display();
+            const bool synced = (interval == -1 || interval == 1) && SDL_GL_GetSwapInterval() == interval;
+            std::_Exit(free_running && synced ? 3 : 4);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
 TEST(fit_back_buffer, keeps_the_aspect_with_bars_around)
 {
     // 640 x 480 on a 1920 x 1080 screen: full height, bars left and right.
