@@ -4,6 +4,7 @@
 
 #include "platform/device.h"
 #include "platform/gl_backend.h"
+#include "platform/texture_footprint.h"
 
 #include <cstring>
 
@@ -211,8 +212,25 @@ void set_culling(gl_backend& gl, const device_state& s)
     }
 }
 
+// The filters stage i samples with in this draw. Where the draw magnifies
+// a mip-mapped texture everywhere, OpenGL picks the magnification filter
+// on the base level for every fragment; a sampler with that filter alone
+// and no mipmapping gives the same texels without the renderer working out
+// a level of detail and a second level per fragment.
+texture_stage_state filters_for(const gl_backend& gl, const device_state& s, const program_key& key, int i,
+                                const draw_range& range)
+{
+    texture_stage_state st = s.stages[i];
+    if (st.mip_filter != D3DTEXF_NONE && s.textures[i]->levels > 1 &&
+        draw_magnifies(s, i, key.stages[i], range, gl.target->width, gl.target->height)) {
+        st.mip_filter = D3DTEXF_NONE;
+        st.min_filter = st.mag_filter;
+    }
+    return st;
+}
+
 // The texture and sampler of every stage the program samples.
-void bind_textures(gl_backend& gl, const device_state& s, const program_key& key)
+void bind_textures(gl_backend& gl, const device_state& s, const program_key& key, const draw_range& range)
 {
     for (int i = 0; i < max_texture_stages; ++i) {
         if (!key.stages[i].samples)
@@ -223,17 +241,18 @@ void bind_textures(gl_backend& gl, const device_state& s, const program_key& key
             glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(tex));
             gl.unit_texture[i] = tex;
         }
-        std::uint32_t filters = filters_id(s.stages[i]);
+        const texture_stage_state st = filters_for(gl, s, key, i, range);
+        std::uint32_t filters = filters_id(st);
         if (filters != gl.unit_filters[i]) {
-            glBindSampler(i, sampler_for(gl, s.stages[i]));
+            glBindSampler(i, sampler_for(gl, st));
             gl.unit_filters[i] = filters;
         }
     }
 }
 
-// Everything a draw needs, in the order OpenGL needs it. False when the
-// draw cannot happen.
-bool prepare_draw(device& d)
+// Everything a draw of range needs, in the order OpenGL needs it. False
+// when the draw cannot happen.
+bool prepare_draw(device& d, const draw_range& range)
 {
     gl_backend& gl = *d.gl;
     const device_state& s = d.state;
@@ -248,7 +267,7 @@ bool prepare_draw(device& d)
     set_blending(gl, s);
     set_depth(gl, s);
     set_culling(gl, s);
-    bind_textures(gl, s, key);
+    bind_textures(gl, s, key, range);
     set_vertex_layout(gl, s);
     return true;
 }
@@ -279,7 +298,7 @@ void device::draw_primitive(d3d_primitive_type type, std::uint32_t start_vertex,
     std::uint64_t vertices = state.stream->buffer.data.size() / state.stride;
     if (std::uint64_t{start_vertex} + count > vertices)
         return;
-    if (!prepare_draw(*this))
+    if (!prepare_draw(*this, {type, start_vertex, count, false}))
         return;
     glDrawArrays(mode, static_cast<GLint>(start_vertex), static_cast<GLsizei>(count));
 }
@@ -309,7 +328,7 @@ void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_i
     }
     if (std::uint64_t{state.base_vertex} + highest >= vertices)
         return;
-    if (!prepare_draw(*this))
+    if (!prepare_draw(*this, {type, start_index, count, true}))
         return;
     GLint element = static_cast<GLint>(state.indices->buffer.name);
     if (element != gl->element_buffer) {

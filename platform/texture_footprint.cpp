@@ -1,0 +1,244 @@
+#include "platform/texture_footprint.h"
+
+#include "platform/device.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+namespace vorlane {
+
+namespace {
+
+// The level of detail is computed per 2 x 2 pixels from differences that
+// reach up to a pixel past the triangle's edge (helper pixels), and the
+// renderer's logarithm is an approximation: the bound covers a wider rim
+// and keeps a margin below one texel.
+constexpr double rim = 1.5;
+constexpr double most_texels_per_pixel = 0.95;
+constexpr std::uint32_t most_triangles = 256;
+
+// Gradient in window pixels of the affine function with values f at the
+// corners at (x, y).
+struct gradient {
+    double dx = 0, dy = 0;
+};
+
+gradient gradient_of(const double (&x)[3], const double (&y)[3], const double (&f)[3], double det)
+{
+    const double e1x = x[1] - x[0], e1y = y[1] - y[0], e2x = x[2] - x[0], e2y = y[2] - y[0];
+    const double d1 = f[1] - f[0], d2 = f[2] - f[0];
+    return {(d1 * e2y - d2 * e1y) / det, (d2 * e1x - d1 * e2x) / det};
+}
+
+// The largest (a + b t) / (c + d t)^2 for t in [t0, t1], the denominator's
+// base positive there: at an end or where the derivative vanishes.
+double largest_ratio(double a, double b, double c, double d, double t0, double t1)
+{
+    auto at = [&](double t) { return (a + b * t) / ((c + d * t) * (c + d * t)); };
+    double most = std::max(at(t0), at(t1));
+    if (b * d != 0) {
+        const double t = (b * c - 2 * d * a) / (b * d);
+        if (t > t0 && t < t1)
+            most = std::max(most, at(t));
+    }
+    return most;
+}
+
+// The largest (|n1| + |n2| + extra) / q^2 along an edge from t = 0 to 1,
+// with n1, n2 and q affine, given by their values at the ends: pieces
+// where n1 and n2 keep their signs, each an affine function over q^2.
+double largest_on_edge(const double (&n1)[2], const double (&n2)[2], double extra, const double (&q)[2])
+{
+    double cuts[4] = {0, 1, 1, 1};
+    int pieces = 1;
+    for (const double* n : {n1, n2})
+        if ((n[0] < 0) != (n[1] < 0))
+            cuts[pieces++] = n[0] / (n[0] - n[1]);
+    if (pieces == 3 && cuts[1] > cuts[2])
+        std::swap(cuts[1], cuts[2]);
+    double most = 0;
+    for (int i = 0; i < pieces; ++i) {
+        const double mid = (cuts[i] + cuts[i + 1]) / 2;
+        const double sign1 = n1[0] + (n1[1] - n1[0]) * mid < 0 ? -1 : 1;
+        const double sign2 = n2[0] + (n2[1] - n2[0]) * mid < 0 ? -1 : 1;
+        const double a = sign1 * n1[0] + sign2 * n2[0] + extra;
+        const double b = sign1 * (n1[1] - n1[0]) + sign2 * (n2[1] - n2[0]);
+        most = std::max(most, largest_ratio(a, b, q[0], q[1] - q[0], cuts[i], cuts[i + 1]));
+    }
+    return most;
+}
+
+}  // namespace
+
+// Perspective-correct coordinates are s = S / Q with S = s / w and Q = 1 / w
+// affine in window space, so ds/dx = (S_x Q - Q_x S) / Q^2: an affine
+// numerator over Q^2. Within the rim r of a point p0 of the triangle the
+// numerators grow by at most r times their gradients' lengths and Q
+// shrinks by at most r |grad Q|, so (|ds/dx| + |dt/dx|) there is at most
+// (|Ns(p0)| + |Nt(p0)| + r (|grad Ns| + |grad Nt|)) / (Q(p0) - r |grad Q|)^2.
+// Along a line of constant Q that numerator is convex, so its largest value
+// over the triangle is on an edge, where it is found exactly.
+bool magnifies(const footprint_vertex (&c)[3], int width, int height)
+{
+    double x[3], y[3], q[3], sq[3], tq[3];
+    for (int i = 0; i < 3; ++i) {
+        if (!(c[i].w > 0))
+            return false;
+        q[i] = 1 / c[i].w;
+        x[i] = c[i].x * q[i] * width / 2;
+        y[i] = c[i].y * q[i] * height / 2;
+        sq[i] = c[i].s * q[i];
+        tq[i] = c[i].t * q[i];
+    }
+    const double det = (x[1] - x[0]) * (y[2] - y[0]) - (y[1] - y[0]) * (x[2] - x[0]);
+    if (!(std::abs(det) > 0))
+        return false;
+    const gradient Q = gradient_of(x, y, q, det);
+    const gradient S = gradient_of(x, y, sq, det);
+    const gradient T = gradient_of(x, y, tq, det);
+
+    double shrunk[3];
+    for (int i = 0; i < 3; ++i) {
+        shrunk[i] = q[i] - rim * std::hypot(Q.dx, Q.dy);
+        if (!(shrunk[i] > 0))
+            return false;
+    }
+    // The gradient of S_x Q - Q_x S is (0, S_x Q_y - Q_x S_y), that of
+    // S_y Q - Q_y S its mirror image: the same length for both directions.
+    const double extra = rim * (std::abs(S.dx * Q.dy - Q.dx * S.dy) + std::abs(T.dx * Q.dy - Q.dx * T.dy));
+    double sx[3], tx[3], sy[3], ty[3];
+    for (int i = 0; i < 3; ++i) {
+        sx[i] = S.dx * q[i] - Q.dx * sq[i];
+        tx[i] = T.dx * q[i] - Q.dx * tq[i];
+        sy[i] = S.dy * q[i] - Q.dy * sq[i];
+        ty[i] = T.dy * q[i] - Q.dy * tq[i];
+    }
+    double most = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int j = (i + 1) % 3;
+        const double qe[2] = {shrunk[i], shrunk[j]};
+        most = std::max(most, largest_on_edge({sx[i], sx[j]}, {tx[i], tx[j]}, extra, qe));
+        most = std::max(most, largest_on_edge({sy[i], sy[j]}, {ty[i], ty[j]}, extra, qe));
+    }
+    return !(most > most_texels_per_pixel);
+}
+
+namespace {
+
+// out = a * b, row-major, as the device's row vectors take them.
+void multiply(const float* a, const float* b, double* out)
+{
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            double v = 0;
+            for (int k = 0; k < 4; ++k)
+                v += static_cast<double>(a[4 * r + k]) * b[4 * k + c];
+            out[4 * r + c] = v;
+        }
+}
+
+// p * m for the row vector p = (p0, p1, p2, p3); column c.
+double row_times(const double (&p)[4], const double* m, int c)
+{
+    return p[0] * m[c] + p[1] * m[4 + c] + p[2] * m[8 + c] + p[3] * m[12 + c];
+}
+
+double row_times(const double (&p)[4], const float* m, int c)
+{
+    return p[0] * m[c] + p[1] * m[4 + c] + p[2] * m[8 + c] + p[3] * m[12 + c];
+}
+
+// The vertex shader's work for one vertex, on the CPU: clip position and
+// the stage's texture coordinates in texels.
+struct vertex_reader {
+    const device_state& s;
+    const stage_key& key;
+    int stage;
+    double world_view[16];
+    double clip_matrix[16];
+    double texels_w, texels_h;
+    std::uint32_t texcoord_offset;
+
+    footprint_vertex at(std::uint32_t vertex) const
+    {
+        const std::uint8_t* v = s.stream->buffer.data.data() + std::size_t{vertex} * s.stride;
+        float p[3];
+        std::memcpy(p, v, sizeof p);
+        const double position[4] = {p[0], p[1], p[2], 1};
+        footprint_vertex out;
+        out.x = row_times(position, clip_matrix, 0);
+        out.y = row_times(position, clip_matrix, 1);
+        out.w = row_times(position, clip_matrix, 3);
+        double in[4];
+        if (key.coords == coords_vertex) {
+            float uv[2];
+            std::memcpy(uv, v + texcoord_offset, sizeof uv);
+            in[0] = uv[0];
+            in[1] = uv[1];
+            in[2] = 1;
+            in[3] = 0;
+        } else {
+            for (int c = 0; c < 3; ++c)
+                in[c] = row_times(position, world_view, c);
+            in[3] = 1;
+        }
+        double st[2] = {in[0], in[1]};
+        if (key.transformed)
+            for (int c = 0; c < 2; ++c)
+                st[c] = row_times(in, s.texture_transform[stage].m, c);
+        out.s = st[0] * texels_w;
+        out.t = st[1] * texels_h;
+        return out;
+    }
+};
+
+}  // namespace
+
+bool draw_magnifies(const device_state& s, int stage, const stage_key& key, const draw_range& range, int width,
+                    int height)
+{
+    if (key.coords != coords_vertex && key.coords != coords_position)
+        return false;
+    std::uint32_t triangles;
+    if (range.type == D3DPT_TRIANGLELIST)
+        triangles = range.count / 3;
+    else if (range.type == D3DPT_TRIANGLESTRIP)
+        triangles = range.count >= 3 ? range.count - 2 : 0;
+    else
+        return false;
+    if (triangles > most_triangles)
+        return false;
+
+    const device_texture& texture = *s.textures[stage];
+    vertex_reader reader{s, key, stage, {}, {}, static_cast<double>(texture.width), static_cast<double>(texture.height),
+                         (s.fvf & D3DFVF_NORMAL) ? 24u : 12u};
+    multiply(s.world.m, s.view.m, reader.world_view);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            double v = 0;
+            for (int k = 0; k < 4; ++k)
+                v += reader.world_view[4 * r + k] * s.projection.m[4 * k + c];
+            reader.clip_matrix[4 * r + c] = v;
+        }
+
+    auto vertex_of = [&](std::uint32_t n) {
+        if (!range.indexed)
+            return range.first + n;
+        std::uint16_t index;
+        std::memcpy(&index, &s.indices->buffer.data[(std::size_t{range.first} + n) * 2], 2);
+        return s.base_vertex + index;
+    };
+    for (std::uint32_t t = 0; t < triangles; ++t) {
+        const std::uint32_t first = range.type == D3DPT_TRIANGLELIST ? 3 * t : t;
+        footprint_vertex corners[3];
+        for (std::uint32_t k = 0; k < 3; ++k)
+            corners[k] = reader.at(vertex_of(first + k));
+        if (!magnifies(corners, width, height))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace vorlane

@@ -1,0 +1,47 @@
+// How many texels a draw's fragments step over per pixel: where a draw
+// magnifies a stage's texture everywhere, OpenGL colours every fragment
+// with the magnification filter on the base level, so the same picture
+// comes from a sampler without mipmapping, which the software renderer
+// samples at about two thirds of the cost.
+#pragma once
+
+#include "platform/device_state.h"
+#include "platform/fixed_function.h"
+
+#include <cstdint>
+
+namespace vorlane {
+
+// One corner of a triangle: clip-space x, y and w, and the texture
+// coordinates in texels of the base level.
+struct footprint_vertex {
+    double x = 0, y = 0, w = 1;
+    double s = 0, t = 0;
+};
+
+// True when no pixel within a pixel and a half of the triangle, drawn into
+// a width x height target, steps more than 0.95 texels (|ds| + |dt|, which
+// is at least the level-of-detail scale OpenGL allows) per pixel in x or
+// y. False when that cannot be bounded: a corner at or behind the eye, or
+// no area.
+bool magnifies(const footprint_vertex (&corners)[3], int width, int height);
+
+// The vertices of one draw call: first is the first vertex, or the first
+// index of an indexed draw (whose indices are offset by the state's base
+// vertex).
+struct draw_range {
+    d3d_primitive_type type = D3DPT_TRIANGLELIST;
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;  // vertices or indices
+    bool indexed = false;
+};
+
+// True when every triangle of the draw magnifies stage i's texture, its
+// coordinates as the stage's key makes them (from the vertices or the
+// camera-space position, through the texture matrix when transformed).
+// False for lines, for coordinates from the normal or none, and for draws
+// of more than 256 triangles, which are left to the renderer.
+bool draw_magnifies(const device_state& s, int stage, const stage_key& key, const draw_range& range, int width,
+                    int height);
+
+}  // namespace vorlane
