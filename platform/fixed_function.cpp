@@ -267,9 +267,15 @@ std::string fragment_shader_source(const program_key& key)
         if (k.samples)
             s += "    texel = texture(u_texture" + n + ", v_tex" + n + ");\n";
         // Each stage's result saturates, as the colour arithmetic of the
-        // stages works on 0..1 values.
-        s += "    current = clamp(vec4(" + op_expr(k.color_op, k.color_arg1, k.color_arg2, ".rgb") + ", " +
-             op_expr(k.alpha_op, k.alpha_arg1, k.alpha_arg2, ".a") + "), 0.0, 1.0);\n";
+        // stages works on 0..1 values. The last one's needs no clamp when
+        // fog does not follow: every target holds 0..1 values, for which
+        // OpenGL clamps the output, and the blend factors made from it,
+        // to 0..1 itself.
+        const bool last = i + 1 == max_texture_stages || key.stages[i + 1].color_op == op_disable;
+        const std::string result = "vec4(" + op_expr(k.color_op, k.color_arg1, k.color_arg2, ".rgb") + ", " +
+                                   op_expr(k.alpha_op, k.alpha_arg1, k.alpha_arg2, ".a") + ")";
+        s += last && key.fog == fog_none ? "    current = " + result + ";\n"
+                                         : "    current = clamp(" + result + ", 0.0, 1.0);\n";
     }
     if (key.fog != fog_none) {
         // gl_FragCoord.w is 1 / clip w; gl_FragCoord.z is z / w, the depth.
