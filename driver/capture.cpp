@@ -1,6 +1,7 @@
 #include "driver/capture.h"
 
 #include "clock/show_clock.h"
+#include "driver/frame_writer.h"
 #include "driver/show.h"
 #include "driver/show_frame.h"
 #include "driver/timeline.h"
@@ -65,8 +66,9 @@ public:
     int width = 0;                        // of the frames written
     int height = 0;
     present_rect picture;                 // where the show's picture lies in them
-    int written = 0;
+    int taken = 0;                        // frames handed to the writer
     bool recording = false;
+    frame_writer writer{[this](int number, std::vector<std::uint32_t>& pixels) { return write(number, pixels); }};
 
     std::string audio_path() const { return folder + "/audio.wav"; }
     std::string silent_video_path() const { return folder + "/video.mp4"; }
@@ -83,20 +85,33 @@ public:
 
     bool take_frame(std::vector<std::uint32_t> pixels) override
     {
-        const int number = written++;
+        ++taken;
+        return writer.push(std::move(pixels));
+    }
+
+    // Once the last frame is taken: false, with the message, when one of
+    // them could not be written.
+    bool finish()
+    {
+        if (writer.finish())
+            return true;
+        std::fprintf(stderr, "vorlane: cannot write frame %d of %s\n", writer.failed, name.c_str());
+        return false;
+    }
+
+private:
+    // On the writer's thread.
+    bool write(int number, std::vector<std::uint32_t>& pixels)
+    {
         if (picture.width != width || picture.height != height)
             pixels = frame_with_bars(pixels, picture, width, height);
-        bool ok = pixels.size() == std::size_t(width) * std::size_t(height);
-        if (ok && encoder) {
-            ok = encoder->write(pixels.data(), pixels.size() * sizeof(std::uint32_t));
-        } else if (ok) {
-            char file[32];
-            std::snprintf(file, sizeof file, "/frame_%06d.png", number);
-            ok = write_png((folder + file).c_str(), width, height, pixels.data());
-        }
-        if (!ok)
-            std::fprintf(stderr, "\nvorlane: cannot write frame %d of %s\n", number, name.c_str());
-        return ok;
+        if (pixels.size() != std::size_t(width) * std::size_t(height))
+            return false;
+        if (encoder)
+            return encoder->write(pixels.data(), pixels.size() * sizeof(std::uint32_t));
+        char file[32];
+        std::snprintf(file, sizeof file, "/frame_%06d.png", number);
+        return write_png((folder + file).c_str(), width, height, pixels.data());
     }
 };
 
@@ -241,6 +256,7 @@ int run_capture(const options& o)
     span.from_ms = o.from;
     span.to_ms = o.to;
     bool failed = !run_frames(*sink.device, span, sink, "capture");
+    failed = !sink.finish() || failed;
 
     if (sink.recording && !sink.device->wav.close()) {
         std::fprintf(stderr, "vorlane: cannot write %s\n", sink.audio_path().c_str());
@@ -249,7 +265,7 @@ int run_capture(const options& o)
     close_show();
     if (video) {
         bool made = encoder.finish();
-        if (made && sink.written > 0)
+        if (made && sink.taken > 0)
             made = run_program(join_command(sink.silent_video_path(), sink.audio_path(), o.capture));
         if (!made) {
             std::fprintf(stderr, "vorlane: ffmpeg could not make %s\n", o.capture.c_str());
@@ -258,7 +274,7 @@ int run_capture(const options& o)
     }
     if (failed)
         return 1;
-    std::fprintf(stderr, "vorlane: %d frames written to %s\n", sink.written, o.capture.c_str());
+    std::fprintf(stderr, "vorlane: %d frames written to %s\n", sink.taken, o.capture.c_str());
     return 0;
 }
 
