@@ -1,7 +1,10 @@
 // What one captured frame costs beyond rendering it: the PNG file of a
 // 640 x 480 frame, for a busy picture (part 1's noise) and a plain one
-// (a cleared frame).
+// (a cleared frame); and for a wide capture, putting the 4:3 picture
+// between its bars in a 1920 x 1080 frame.
 
+#include "driver/capture.h"
+#include "driver/show_frame.h"
 #include "platform/png_writer.h"
 #include "runtime/rand.h"
 
@@ -40,5 +43,15 @@ void bm_write_png_plain(benchmark::State& state)
     write_frame(state, std::vector<std::uint32_t>(640 * 480, 0xFF000000u));
 }
 BENCHMARK(bm_write_png_plain)->Unit(benchmark::kMillisecond);
+
+void bm_frame_with_bars_1080(benchmark::State& state)
+{
+    const vorlane::present_rect picture = vorlane::fit_show(1920, 1080);
+    const std::vector<std::uint32_t> pixels(std::size_t(picture.width) * std::size_t(picture.height), 0xFF808080u);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vorlane::frame_with_bars(pixels, picture, 1920, 1080));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(bm_frame_with_bars_1080)->Unit(benchmark::kMillisecond);
 
 }  // namespace
