@@ -117,6 +117,7 @@ scene& setup()
             p[1] = next();
             p[2] = next();
         }
+        draw_frame(*sc, false);
         draw_frame(*sc, true);
         return sc;
     }();

@@ -22,26 +22,48 @@ device_state::device_state()
     }
 }
 
+namespace {
+
+// Held draws go out before a state they were drawn with changes.
+template <class value_type>
+void change(device& d, value_type& slot, const value_type& value)
+{
+    if (std::memcmp(&slot, &value, sizeof value) == 0)
+        return;
+    if (d.gl)
+        flush_draws(d);
+    slot = value;
+}
+
+float as_float(std::uint32_t value)
+{
+    float f;
+    std::memcpy(&f, &value, 4);
+    return f;
+}
+
+}  // namespace
+
 void device::set_render_state(d3d_render_state_type type, std::uint32_t value)
 {
     device_state& s = state;
     switch (type) {
-    case D3DRS_ZENABLE: s.zenable = value; break;
-    case D3DRS_SHADEMODE: s.shademode = value; break;
-    case D3DRS_ZWRITEENABLE: s.zwriteenable = value; break;
-    case D3DRS_SRCBLEND: s.srcblend = value; break;
-    case D3DRS_DESTBLEND: s.destblend = value; break;
-    case D3DRS_CULLMODE: s.cullmode = value; break;
-    case D3DRS_ALPHABLENDENABLE: s.alphablendenable = value; break;
-    case D3DRS_FOGENABLE: s.fogenable = value; break;
-    case D3DRS_FOGCOLOR: s.fogcolor = value; break;
-    case D3DRS_FOGTABLEMODE: s.fogtablemode = value; break;
-    case D3DRS_FOGSTART: std::memcpy(&s.fogstart, &value, 4); break;
-    case D3DRS_FOGEND: std::memcpy(&s.fogend, &value, 4); break;
-    case D3DRS_CLIPPING: s.clipping = value; break;
-    case D3DRS_LIGHTING: s.lighting = value; break;
-    case D3DRS_AMBIENT: s.ambient = value; break;
-    case D3DRS_BLENDOP: s.blendop = value; break;
+    case D3DRS_ZENABLE: change(*this, s.zenable, value); break;
+    case D3DRS_SHADEMODE: change(*this, s.shademode, value); break;
+    case D3DRS_ZWRITEENABLE: change(*this, s.zwriteenable, value); break;
+    case D3DRS_SRCBLEND: change(*this, s.srcblend, value); break;
+    case D3DRS_DESTBLEND: change(*this, s.destblend, value); break;
+    case D3DRS_CULLMODE: change(*this, s.cullmode, value); break;
+    case D3DRS_ALPHABLENDENABLE: change(*this, s.alphablendenable, value); break;
+    case D3DRS_FOGENABLE: change(*this, s.fogenable, value); break;
+    case D3DRS_FOGCOLOR: change(*this, s.fogcolor, value); break;
+    case D3DRS_FOGTABLEMODE: change(*this, s.fogtablemode, value); break;
+    case D3DRS_FOGSTART: change(*this, s.fogstart, as_float(value)); break;
+    case D3DRS_FOGEND: change(*this, s.fogend, as_float(value)); break;
+    case D3DRS_CLIPPING: change(*this, s.clipping, value); break;
+    case D3DRS_LIGHTING: change(*this, s.lighting, value); break;
+    case D3DRS_AMBIENT: change(*this, s.ambient, value); break;
+    case D3DRS_BLENDOP: change(*this, s.blendop, value); break;
     }
 }
 
@@ -51,36 +73,37 @@ void device::set_texture_stage_state(int stage, d3d_texture_stage_state_type typ
         return;
     texture_stage_state& t = state.stages[stage];
     switch (type) {
-    case D3DTSS_COLOROP: t.color_op = value; break;
-    case D3DTSS_COLORARG1: t.color_arg1 = value; break;
-    case D3DTSS_COLORARG2: t.color_arg2 = value; break;
-    case D3DTSS_ALPHAOP: t.alpha_op = value; break;
-    case D3DTSS_ALPHAARG1: t.alpha_arg1 = value; break;
-    case D3DTSS_ALPHAARG2: t.alpha_arg2 = value; break;
-    case D3DTSS_TEXCOORDINDEX: t.tex_coord_index = value; break;
-    case D3DTSS_MAGFILTER: t.mag_filter = value; break;
-    case D3DTSS_MINFILTER: t.min_filter = value; break;
-    case D3DTSS_MIPFILTER: t.mip_filter = value; break;
-    case D3DTSS_TEXTURETRANSFORMFLAGS: t.texture_transform_flags = value; break;
+    case D3DTSS_COLOROP: change(*this, t.color_op, value); break;
+    case D3DTSS_COLORARG1: change(*this, t.color_arg1, value); break;
+    case D3DTSS_COLORARG2: change(*this, t.color_arg2, value); break;
+    case D3DTSS_ALPHAOP: change(*this, t.alpha_op, value); break;
+    case D3DTSS_ALPHAARG1: change(*this, t.alpha_arg1, value); break;
+    case D3DTSS_ALPHAARG2: change(*this, t.alpha_arg2, value); break;
+    case D3DTSS_TEXCOORDINDEX: change(*this, t.tex_coord_index, value); break;
+    case D3DTSS_MAGFILTER: change(*this, t.mag_filter, value); break;
+    case D3DTSS_MINFILTER: change(*this, t.min_filter, value); break;
+    case D3DTSS_MIPFILTER: change(*this, t.mip_filter, value); break;
+    case D3DTSS_TEXTURETRANSFORMFLAGS: change(*this, t.texture_transform_flags, value); break;
     }
 }
 
 void device::set_transform(d3d_transform_state_type type, const float* m)
 {
-    d3d_matrix* target = nullptr;
+    d3d_matrix value;
+    std::memcpy(value.m, m, sizeof value.m);
     switch (type) {
-    case D3DTS_WORLD: target = &state.world; break;
-    case D3DTS_VIEW: target = &state.view; break;
-    case D3DTS_PROJECTION: target = &state.projection; break;
+    // Held draws each keep their own world matrix.
+    case D3DTS_WORLD: state.world = value; break;
+    case D3DTS_VIEW: change(*this, state.view, value); break;
+    case D3DTS_PROJECTION: change(*this, state.projection, value); break;
     case D3DTS_TEXTURE0:
     case D3DTS_TEXTURE1:
     case D3DTS_TEXTURE2:
-    case D3DTS_TEXTURE3: target = &state.texture_transform[type - D3DTS_TEXTURE0]; break;
+    case D3DTS_TEXTURE3: change(*this, state.texture_transform[type - D3DTS_TEXTURE0], value); break;
     }
-    if (target)
-        std::memcpy(target->m, m, sizeof target->m);
 }
 
+// Held draws each keep their own material.
 void device::set_material(const d3d_material& material)
 {
     state.material = material;
@@ -92,7 +115,7 @@ bool device::set_light(int index, const d3d_light& light)
         return false;
     if (light.type != D3DLIGHT_POINT && light.type != D3DLIGHT_SPOT && light.type != D3DLIGHT_DIRECTIONAL)
         return false;
-    state.lights[index] = light;
+    change(*this, state.lights[index], light);
     return true;
 }
 
@@ -100,33 +123,33 @@ bool device::light_enable(int index, bool enable)
 {
     if (index < 0 || index >= max_lights)
         return false;
-    state.light_enabled[index] = enable;
+    change(*this, state.light_enabled[index], enable);
     return true;
 }
 
 void device::set_texture(int stage, device_texture* texture)
 {
     if (stage >= 0 && stage < max_texture_stages)
-        state.textures[stage] = texture;
+        change(*this, state.textures[stage], texture);
 }
 
 void device::set_vertex_shader(std::uint32_t fvf)
 {
-    state.fvf = fvf;
+    change(*this, state.fvf, fvf);
 }
 
 void device::set_stream_source(int stream, device_vertex_buffer* buffer, std::uint32_t stride)
 {
     if (stream != 0)
         return;
-    state.stream = buffer;
-    state.stride = stride;
+    change(*this, state.stream, buffer);
+    change(*this, state.stride, stride);
 }
 
 void device::set_indices(device_index_buffer* buffer, std::uint32_t base_vertex)
 {
-    state.indices = buffer;
-    state.base_vertex = base_vertex;
+    change(*this, state.indices, buffer);
+    change(*this, state.base_vertex, base_vertex);
 }
 
 // Scenes are not recorded; drawing works at any time.
@@ -155,6 +178,8 @@ bool device::apply_state_block(device_state_block* block)
 {
     if (!block)
         return false;
+    if (gl)
+        flush_draws(*this);
     state = block->state;
     return true;
 }

@@ -18,6 +18,7 @@
 namespace vorlane {
 
 class window;
+class device;
 struct gl_backend;
 
 // Bytes in GPU memory with a CPU copy: lock hands out the copy (contents
@@ -26,6 +27,7 @@ struct gpu_buffer {
     std::vector<std::uint8_t> data;
     unsigned name = 0;  // OpenGL buffer object
     bool locked = false;
+    device* owner = nullptr;  // whose held draws go out before the contents change
 
     void* lock();
     void unlock();
@@ -119,6 +121,11 @@ public:
 
     int width = 0;   // of the back buffer
     int height = 0;
+    // Indexed draws without textures that differ from the one before only
+    // in world matrix and material are held and go out together as one
+    // instanced draw, with the same pixels; off, every draw goes out at
+    // once.
+    bool batching = true;
     window* owner = nullptr;
     gl_backend* gl = nullptr;
 

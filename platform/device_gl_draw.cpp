@@ -250,9 +250,10 @@ void bind_textures(gl_backend& gl, const device_state& s, const program_key& key
     }
 }
 
-// Everything a draw of range needs, in the order OpenGL needs it. False
-// when the draw cannot happen.
-bool prepare_draw(device& d, const draw_range& range)
+// Everything a draw of range needs, in the order OpenGL needs it; an
+// instanced draw's program reads world-view matrix and material per
+// instance. False when the draw cannot happen.
+bool prepare_draw(device& d, const draw_range& range, bool instanced = false)
 {
     gl_backend& gl = *d.gl;
     const device_state& s = d.state;
@@ -260,6 +261,7 @@ bool prepare_draw(device& d, const draw_range& range)
         return false;
     forget_released_bindings(gl);
     program_key key = key_for(s);
+    key.instanced = instanced;
     gl_program* p = use_program(gl, key);
     if (!p)
         return false;
@@ -286,7 +288,86 @@ GLenum primitive_mode(d3d_primitive_type type, std::uint32_t primitives, std::ui
     return GL_POINTS;
 }
 
+// The indices of the held draws, once for each of instances.
+void draw_elements(gl_backend& gl, const device_state& s, const held_draws& h, GLsizei instances)
+{
+    GLint element = static_cast<GLint>(s.indices->buffer.name);
+    if (element != gl.element_buffer) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(element));
+        gl.element_buffer = element;
+    }
+    std::uint32_t count = 0;
+    GLenum mode = primitive_mode(h.type, 1, count);
+    const void* first = reinterpret_cast<const void*>(std::uintptr_t{h.start_index} * 2);
+    GLint base = static_cast<GLint>(h.base_vertex);
+    if (instances == 1)
+        glDrawElementsBaseVertex(mode, static_cast<GLsizei>(h.count), GL_UNSIGNED_SHORT, first, base);
+    else
+        glDrawElementsInstancedBaseVertex(mode, static_cast<GLsizei>(h.count), GL_UNSIGNED_SHORT, first, instances,
+                                          base);
+}
+
+// Puts gl.instances into the instance buffer, which feeds attributes 3 to
+// 12 one record an instance; the buffer grows to twice what is needed.
+// False when it cannot be made.
+bool upload_instances(device& d)
+{
+    gl_backend& gl = *d.gl;
+    const std::size_t bytes = gl.instances.size() * sizeof(instance_values);
+    if (!gl.instance_buffer || gl.instance_buffer->length < bytes) {
+        d.destroy(gl.instance_buffer);
+        gl.instance_buffer = d.create_vertex_buffer(static_cast<std::uint32_t>(2 * bytes), 0, 0, D3DPOOL_DEFAULT);
+        if (!gl.instance_buffer)
+            return false;
+        glBindBuffer(GL_ARRAY_BUFFER, gl.instance_buffer->buffer.name);
+        gl.array_buffer = static_cast<GLint>(gl.instance_buffer->buffer.name);
+        for (GLuint i = 0; i < sizeof(instance_values) / 16; ++i) {
+            glVertexAttribPointer(3 + i, 4, GL_FLOAT, GL_FALSE, sizeof(instance_values),
+                                  reinterpret_cast<const void*>(std::uintptr_t{16} * i));
+            glVertexAttribDivisor(3 + i, 1);
+            glEnableVertexAttribArray(3 + i);
+        }
+    }
+    gpu_buffer& b = gl.instance_buffer->buffer;
+    std::memcpy(b.lock(), gl.instances.data(), bytes);
+    b.unlock();
+    return true;
+}
+
 }  // namespace
+
+void flush_draws(device& d)
+{
+    gl_backend& gl = *d.gl;
+    if (gl.held.draws.empty())
+        return;
+    // Taken out first: nothing drawn here is held again.
+    held_draws h;
+    std::swap(h, gl.held);
+    // The state is the held draws' in all but world and material, which
+    // each draw brings.
+    device_state& s = d.state;
+    const d3d_matrix world = s.world;
+    const d3d_material material = s.material;
+    const draw_range range{h.type, h.start_index, h.count, true};
+    if (h.draws.size() == 1) {
+        s.world = h.draws[0].world;
+        s.material = h.draws[0].material;
+        if (prepare_draw(d, range))
+            draw_elements(gl, s, h, 1);
+    } else {
+        gl.instances.clear();
+        for (const held_draw& draw : h.draws)
+            gl.instances.push_back({object_values(draw.world, s.view), material_values(draw.material)});
+        if (prepare_draw(d, range, true) && upload_instances(d))
+            draw_elements(gl, s, h, static_cast<GLsizei>(h.draws.size()));
+    }
+    s.world = world;
+    s.material = material;
+    // The list's storage is kept for the next draws.
+    h.draws.clear();
+    std::swap(h.draws, gl.held.draws);
+}
 
 void device::draw_primitive(d3d_primitive_type type, std::uint32_t start_vertex, std::uint32_t primitive_count)
 {
@@ -298,6 +379,7 @@ void device::draw_primitive(d3d_primitive_type type, std::uint32_t start_vertex,
     std::uint64_t vertices = state.stream->buffer.data.size() / state.stride;
     if (std::uint64_t{start_vertex} + count > vertices)
         return;
+    flush_draws(*this);
     if (!prepare_draw(*this, {type, start_vertex, count, false}))
         return;
     glDrawArrays(mode, static_cast<GLint>(start_vertex), static_cast<GLsizei>(count));
@@ -309,7 +391,7 @@ void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_i
     (void)min_index;  // a hint for Direct3D's vertex processing; every index is checked below
     (void)num_vertices;
     std::uint32_t count = 0;
-    GLenum mode = primitive_mode(type, primitive_count, count);
+    primitive_mode(type, primitive_count, count);
     if (!gl || primitive_count == 0 || count == 0 || !state.stream || state.stride == 0 || !state.indices ||
         !state.indices->buffer.name)
         return;
@@ -328,16 +410,22 @@ void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_i
     }
     if (std::uint64_t{state.base_vertex} + highest >= vertices)
         return;
-    if (!prepare_draw(*this, {type, start_index, count, true}))
-        return;
-    GLint element = static_cast<GLint>(state.indices->buffer.name);
-    if (element != gl->element_buffer) {
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(element));
-        gl->element_buffer = element;
-    }
-    glDrawElementsBaseVertex(mode, static_cast<GLsizei>(count), GL_UNSIGNED_SHORT,
-                             reinterpret_cast<const void*>(std::uintptr_t{start_index} * 2),
-                             static_cast<GLint>(state.base_vertex));
+    held_draws& h = gl->held;
+    if (!h.draws.empty() && (h.type != type || h.start_index != start_index || h.count != count ||
+                             h.base_vertex != state.base_vertex))
+        flush_draws(*this);
+    h.type = type;
+    h.start_index = start_index;
+    h.count = count;
+    h.base_vertex = state.base_vertex;
+    h.draws.push_back({state.world, state.material});
+    // Textured draws go out at once: their filters may depend on where
+    // each one lands.
+    bool textured = false;
+    for (const device_texture* t : state.textures)
+        textured = textured || t;
+    if (!batching || textured)
+        flush_draws(*this);
 }
 
 void device::clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
@@ -345,6 +433,7 @@ void device::clear(std::uint32_t flags, std::uint32_t color, float z, std::uint3
     (void)stencil;  // the depth surface has no stencil bits
     if (!gl)
         return;
+    flush_draws(*this);
     if ((flags & D3DCLEAR_ZBUFFER) && !gl->depth)
         return;
     if (!bind_target(*gl))

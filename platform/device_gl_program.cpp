@@ -110,14 +110,6 @@ void argb_to_rgb(std::uint32_t argb, float* out)
     out[2] = (argb & 0xFF) / 255.0f;
 }
 
-object_uniforms object_values(const device_state& s)
-{
-    object_uniforms o;
-    multiply(s.world.m, s.view.m, o.world_view);
-    normal_matrix(o.world_view, o.normal_matrix);
-    return o;
-}
-
 camera_uniforms camera_values(const device_state& s, const device_surface& target)
 {
     camera_uniforms c;
@@ -125,22 +117,6 @@ camera_uniforms camera_values(const device_state& s, const device_surface& targe
     c.pixel[0] = 1.0f / static_cast<float>(target.width);
     c.pixel[1] = 1.0f / static_cast<float>(target.height);
     return c;
-}
-
-material_uniforms material_values(const d3d_material& m)
-{
-    material_uniforms u;
-    u.diffuse[0] = m.diffuse.r;
-    u.diffuse[1] = m.diffuse.g;
-    u.diffuse[2] = m.diffuse.b;
-    u.diffuse[3] = m.diffuse.a;
-    u.ambient[0] = m.ambient.r;
-    u.ambient[1] = m.ambient.g;
-    u.ambient[2] = m.ambient.b;
-    u.emissive[0] = m.emissive.r;
-    u.emissive[1] = m.emissive.g;
-    u.emissive[2] = m.emissive.b;
-    return u;
 }
 
 light_uniforms light_values(const device_state& s)
@@ -222,6 +198,30 @@ void send_texture_matrices(gl_program& p, const program_key& key, const device_s
 
 }  // namespace
 
+object_uniforms object_values(const d3d_matrix& world, const d3d_matrix& view)
+{
+    object_uniforms o;
+    multiply(world.m, view.m, o.world_view);
+    normal_matrix(o.world_view, o.normal_matrix);
+    return o;
+}
+
+material_uniforms material_values(const d3d_material& m)
+{
+    material_uniforms u;
+    u.diffuse[0] = m.diffuse.r;
+    u.diffuse[1] = m.diffuse.g;
+    u.diffuse[2] = m.diffuse.b;
+    u.diffuse[3] = m.diffuse.a;
+    u.ambient[0] = m.ambient.r;
+    u.ambient[1] = m.ambient.g;
+    u.ambient[2] = m.ambient.b;
+    u.emissive[0] = m.emissive.r;
+    u.emissive[1] = m.emissive.g;
+    u.emissive[2] = m.emissive.b;
+    return u;
+}
+
 gl_program& program_for(gl_backend& gl, const program_key& key)
 {
     auto found = gl.programs.find(key);
@@ -232,9 +232,11 @@ gl_program& program_for(gl_backend& gl, const program_key& key)
 
 void update_uniforms(gl_program& p, const program_key& key, const device_state& s, const device_surface& target)
 {
-    object_uniforms o = object_values(s);
-    if (changed(p, p.object, o))
-        glUniform4fv(p.object_at, sizeof o / 16, o.world_view);
+    if (!key.instanced) {
+        object_uniforms o = object_values(s.world, s.view);
+        if (changed(p, p.object, o))
+            glUniform4fv(p.object_at, sizeof o / 16, o.world_view);
+    }
     camera_uniforms c = camera_values(s, target);
     if (changed(p, p.camera, c)) {
         glUniformMatrix4fv(p.projection, 1, GL_FALSE, c.projection);
@@ -242,9 +244,11 @@ void update_uniforms(gl_program& p, const program_key& key, const device_state& 
     }
     send_texture_matrices(p, key, s);
     if (key.lighting) {
-        material_uniforms m = material_values(s.material);
-        if (changed(p, p.material, m))
-            glUniform4fv(p.material_at, sizeof m / 16, m.diffuse);
+        if (!key.instanced) {
+            material_uniforms m = material_values(s.material);
+            if (changed(p, p.material, m))
+                glUniform4fv(p.material_at, sizeof m / 16, m.diffuse);
+        }
         light_uniforms l = light_values(s);
         // The global ambient, then only the enabled lights.
         if (changed(p, p.lights, l))

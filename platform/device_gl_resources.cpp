@@ -24,6 +24,8 @@ void gpu_buffer::unlock()
     if (!locked)
         return;
     locked = false;
+    if (owner)
+        flush_draws(*owner);
     // The copy-write target leaves the vertex-array bindings alone.
     glBindBuffer(GL_COPY_WRITE_BUFFER, name);
     glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(data.size()), data.data(), GL_DYNAMIC_DRAW);
@@ -31,6 +33,8 @@ void gpu_buffer::unlock()
 
 void gpu_buffer::release()
 {
+    if (owner)
+        flush_draws(*owner);
     ++gl_releases;
     if (name)
         glDeleteBuffers(1, &name);
@@ -45,12 +49,14 @@ namespace {
 // Shared by both buffer kinds: the storage, all zero, and the handle the
 // device keeps; null when OpenGL cannot make the storage.
 template <class buffer_type>
-buffer_type* make_buffer(std::vector<std::unique_ptr<buffer_type>>& kept, std::uint32_t length, std::uint32_t usage)
+buffer_type* make_buffer(device& d, std::vector<std::unique_ptr<buffer_type>>& kept, std::uint32_t length,
+                         std::uint32_t usage)
 {
     auto b = std::make_unique<buffer_type>();
     b->length = length;
     b->usage = usage;
     gpu_buffer& g = b->buffer;
+    g.owner = &d;
     g.data.assign(length, 0);
     glGenBuffers(1, &g.name);
     glBindBuffer(GL_COPY_WRITE_BUFFER, g.name);
@@ -70,7 +76,7 @@ device_vertex_buffer* device::create_vertex_buffer(std::uint32_t length, std::ui
 {
     if (!gl || length == 0 || (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED))
         return nullptr;
-    device_vertex_buffer* vb = make_buffer(gl->vertex_buffers, length, usage);
+    device_vertex_buffer* vb = make_buffer(*this, gl->vertex_buffers, length, usage);
     if (vb)
         vb->fvf = fvf;
     return vb;
@@ -82,7 +88,7 @@ device_index_buffer* device::create_index_buffer(std::uint32_t length, std::uint
     if (!gl || length == 0 || format != D3DFMT_INDEX16 ||
         (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED))
         return nullptr;
-    return make_buffer(gl->index_buffers, length, usage);
+    return make_buffer(*this, gl->index_buffers, length, usage);
 }
 
 // ---------------------------------------------------------------- textures
@@ -245,6 +251,7 @@ bool device::set_render_target(device_surface* target, device_surface* depth)
 {
     if (!gl)
         return false;
+    flush_draws(*this);
     if (!target)
         target = gl->target;
     if (target->format != D3DFMT_A8R8G8B8 || !(target->usage & D3DUSAGE_RENDERTARGET) ||
@@ -285,6 +292,7 @@ void destroy_buffer(device& d, std::vector<std::unique_ptr<buffer_type>>& kept, 
 {
     if (!buffer)
         return;
+    flush_draws(d);
     each_state(d, [&](device_state& s) {
         if (s.*slot == buffer)
             s.*slot = nullptr;
@@ -299,6 +307,7 @@ void device::destroy(device_texture* texture)
 {
     if (!gl || !texture)
         return;
+    flush_draws(*this);
     each_state(*this, [&](device_state& s) {
         for (device_texture*& t : s.textures)
             if (t == texture)

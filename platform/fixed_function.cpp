@@ -58,7 +58,8 @@ void keep_used_args(std::uint32_t op, std::uint32_t& arg1, std::uint32_t& arg2)
 
 std::size_t program_key_hash::operator()(const program_key& k) const
 {
-    std::size_t h = (k.lighting ? 1 : 0) | (k.flat ? 2 : 0) | (k.has_normal ? 4 : 0) | (k.fog << 3);
+    std::size_t h = (k.lighting ? 1 : 0) | (k.flat ? 2 : 0) | (k.has_normal ? 4 : 0) | (k.fog << 3) |
+                    (k.instanced ? 32 : 0);
     for (const stage_key& s : k.stages) {
         std::size_t v = s.color_op | s.color_arg1 << 3 | s.color_arg2 << 5 | s.alpha_op << 7 |
                         s.alpha_arg1 << 10 | s.alpha_arg2 << 12 | (s.samples ? 1u : 0u) << 14 |
@@ -132,21 +133,29 @@ std::string vertex_shader_source(const program_key& key)
         "layout(location = 2) in vec2 a_texcoord;\n"
         // Matrices arrive row-major as Direct3D keeps them; read
         // column-major they are transposed, so M * v is Direct3D's v * M.
-        "uniform vec4 u_object[7];\n"  // world-view matrix, normal matrix
         "uniform mat4 u_projection;\n"
         "uniform vec2 u_pixel;\n"
         "uniform mat4 u_texture_matrix[4];\n";
+    // An instanced draw's world-view matrix, normal matrix and material
+    // come per instance and stand in for the uniforms.
+    s += key.instanced ? "layout(location = 3) in vec4 a_object[7];\n"
+                         "layout(location = 10) in vec4 a_material[3];\n"
+                         "#define u_object a_object\n"
+                         "#define u_material a_material\n"
+                       : "uniform vec4 u_object[7];\n";  // world-view matrix, normal matrix
     s += key.flat ? "flat out vec4 v_diffuse;\n" : "out vec4 v_diffuse;\n";
     for (int i = 0; i < max_texture_stages; ++i)
         if (key.stages[i].samples)
             s += "out vec2 v_tex" + std::to_string(i) + ";\n";
-    if (key.lighting)
-        s += "uniform vec4 u_material[3];\n"  // diffuse, ambient, emissive
-             // The global ambient and the light count, then six entries a
-             // light: camera-space position and type, camera-space unit
-             // direction, diffuse, ambient, attenuation a0, a1, a2 and
-             // range, spot cos(theta/2), cos(phi/2) and falloff.
-             "uniform vec4 u_lights[49];\n";
+    if (key.lighting) {
+        if (!key.instanced)
+            s += "uniform vec4 u_material[3];\n";  // diffuse, ambient, emissive
+        // The global ambient and the light count, then six entries a
+        // light: camera-space position and type, camera-space unit
+        // direction, diffuse, ambient, attenuation a0, a1, a2 and range,
+        // spot cos(theta/2), cos(phi/2) and falloff.
+        s += "uniform vec4 u_lights[49];\n";
+    }
 
     s += "void main()\n"
          "{\n"

@@ -36,6 +36,7 @@ struct program_key {
     bool flat = false;
     bool has_normal = false;
     std::uint32_t fog = fog_none;
+    bool instanced = false;  // world-view matrix and material per instance
     // Stages up to the first whose colour operation is DISABLE; the rest
     // stay in their default (disabled) form so they do not split the cache.
     stage_key stages[max_texture_stages];

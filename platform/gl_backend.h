@@ -78,6 +78,30 @@ struct gl_program {
     fog_uniforms fog_values;
 };
 
+// Indexed draws held back (device::batching): consecutive draws of the
+// same indices and state but for world matrix and material. Any call that
+// changes other state, draws otherwise, clears, reads, presents or changes
+// a buffer's or texture's contents draws them first (flush_draws).
+struct held_draw {
+    d3d_matrix world;
+    d3d_material material;
+};
+
+struct held_draws {
+    d3d_primitive_type type = D3DPT_TRIANGLELIST;
+    std::uint32_t start_index = 0;
+    std::uint32_t count = 0;  // indices
+    std::uint32_t base_vertex = 0;
+    std::vector<held_draw> draws;
+};
+
+// What an instanced draw's vertex program reads per instance (a_object,
+// a_material) in place of those uniform groups.
+struct instance_values {
+    object_uniforms object;
+    material_uniforms material;
+};
+
 struct gl_backend {
     void* context = nullptr;  // SDL_GLContext
     GLuint vao = 0;
@@ -92,6 +116,10 @@ struct gl_backend {
     program_key last_key;
     gl_program* last_program = nullptr;
     std::map<std::uint32_t, GLuint> samplers;  // by filters_id: min | mag << 8 | mip << 16
+
+    held_draws held;
+    std::vector<instance_values> instances;  // filled for each instanced draw
+    device_vertex_buffer* instance_buffer = nullptr;
 
     std::vector<std::unique_ptr<device_vertex_buffer>> vertex_buffers;
     std::vector<std::unique_ptr<device_index_buffer>> index_buffers;
@@ -128,7 +156,13 @@ bool bind_target(gl_backend& gl);
 // is 0 when the sources do not build (the log is printed once).
 gl_program& program_for(gl_backend& gl, const program_key& key);
 // Sends the uniform values the state gives a program drawing into target,
-// each group only when it differs from what the program last received.
+// each group only when it differs from what the program last received;
+// an instanced program's object and material come per instance instead.
 void update_uniforms(gl_program& p, const program_key& key, const device_state& s, const device_surface& target);
+object_uniforms object_values(const d3d_matrix& world, const d3d_matrix& view);
+material_uniforms material_values(const d3d_material& m);
+
+// Draws the held draws, if any, and forgets them.
+void flush_draws(device& d);
 
 }  // namespace vorlane
