@@ -145,6 +145,17 @@ program_key key_for(const device_state& s)
     return make_program_key(s, present);
 }
 
+// Fog over eye distance starts at the fog start: a draw whose vertices all
+// lie nearer than that by a hundredth of the fog's depth has a fog factor
+// of exactly 1 at every fragment, and mixing black fog in by 1 leaves the
+// colour exactly as it was (0 x 0 + c x 1, or 0 + 1 x (c - 0)), so its
+// program can leave fog out for the same pixels.
+bool fog_out_of_reach(const device_state& s, const draw_range& range)
+{
+    const float depth = s.fogend - s.fogstart;
+    return (s.fogcolor & 0xFFFFFF) == 0 && depth > 0 && draw_within_w(s, range, s.fogstart - 0.01 * depth);
+}
+
 // Null when the key's program does not build.
 gl_program* use_program(gl_backend& gl, const program_key& key)
 {
@@ -262,6 +273,9 @@ bool prepare_draw(device& d, const draw_range& range, bool instanced = false)
     forget_released_bindings(gl);
     program_key key = key_for(s);
     key.instanced = instanced;
+    // The instances of one draw lie wherever their world matrices put them.
+    if (key.fog == fog_w && !instanced && fog_out_of_reach(s, range))
+        key.fog = fog_none;
     gl_program* p = use_program(gl, key);
     if (!p)
         return false;

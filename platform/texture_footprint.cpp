@@ -127,19 +127,6 @@ bool magnifies(const footprint_vertex (&c)[3], int width, int height)
 
 namespace {
 
-// out = a * b, row-major, as the device's row vectors take them.
-void multiply(const float* a, const float* b, double* out)
-{
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) {
-            double v = 0;
-            for (int k = 0; k < 4; ++k)
-                v += static_cast<double>(a[4 * r + k]) * b[4 * k + c];
-            out[4 * r + c] = v;
-        }
-}
-
-// p * m for the row vector p = (p0, p1, p2, p3); column c.
 double row_times(const double (&p)[4], const double* m, int c)
 {
     return p[0] * m[c] + p[1] * m[4 + c] + p[2] * m[8 + c] + p[3] * m[12 + c];
@@ -150,49 +137,91 @@ double row_times(const double (&p)[4], const float* m, int c)
     return p[0] * m[c] + p[1] * m[4 + c] + p[2] * m[8 + c] + p[3] * m[12 + c];
 }
 
-// The vertex shader's work for one vertex, on the CPU: clip position and
-// the stage's texture coordinates in texels.
-struct vertex_reader {
+// The draw's vertices as the vertex program sees them, on the CPU: each
+// triangle's corners from the stream (through the indices), with their
+// camera-space and clip-space positions.
+struct draw_vertices {
     const device_state& s;
-    const stage_key& key;
-    int stage;
-    double world_view[16];
-    double clip_matrix[16];
-    double texels_w, texels_h;
-    std::uint32_t texcoord_offset;
+    const draw_range& range;
+    double world_view[16] = {};
+    double clip[16] = {};
 
-    footprint_vertex at(std::uint32_t vertex) const
+    draw_vertices(const device_state& state, const draw_range& r) : s(state), range(r)
     {
-        const std::uint8_t* v = s.stream->buffer.data.data() + std::size_t{vertex} * s.stride;
+        for (int row = 0; row < 4; ++row)
+            for (int c = 0; c < 4; ++c) {
+                double v = 0;
+                for (int k = 0; k < 4; ++k)
+                    v += static_cast<double>(s.world.m[4 * row + k]) * s.view.m[4 * k + c];
+                world_view[4 * row + c] = v;
+            }
+        for (int row = 0; row < 4; ++row)
+            for (int c = 0; c < 4; ++c) {
+                double v = 0;
+                for (int k = 0; k < 4; ++k)
+                    v += world_view[4 * row + k] * s.projection.m[4 * k + c];
+                clip[4 * row + c] = v;
+            }
+    }
+
+    // The n-th vertex of the range: its bytes in the stream.
+    const std::uint8_t* vertex(std::uint32_t n) const
+    {
+        std::uint32_t v = range.first + n;
+        if (range.indexed) {
+            std::uint16_t index;
+            std::memcpy(&index, &s.indices->buffer.data[(std::size_t{range.first} + n) * 2], 2);
+            v = s.base_vertex + index;
+        }
+        return s.stream->buffer.data.data() + std::size_t{v} * s.stride;
+    }
+
+    static void position(const std::uint8_t* v, double (&out)[4])
+    {
         float p[3];
         std::memcpy(p, v, sizeof p);
-        const double position[4] = {p[0], p[1], p[2], 1};
-        footprint_vertex out;
-        out.x = row_times(position, clip_matrix, 0);
-        out.y = row_times(position, clip_matrix, 1);
-        out.w = row_times(position, clip_matrix, 3);
-        double in[4];
-        if (key.coords == coords_vertex) {
-            float uv[2];
-            std::memcpy(uv, v + texcoord_offset, sizeof uv);
-            in[0] = uv[0];
-            in[1] = uv[1];
-            in[2] = 1;
-            in[3] = 0;
-        } else {
-            for (int c = 0; c < 3; ++c)
-                in[c] = row_times(position, world_view, c);
-            in[3] = 1;
-        }
-        double st[2] = {in[0], in[1]};
-        if (key.transformed)
-            for (int c = 0; c < 2; ++c)
-                st[c] = row_times(in, s.texture_transform[stage].m, c);
-        out.s = st[0] * texels_w;
-        out.t = st[1] * texels_h;
-        return out;
+        out[0] = p[0];
+        out[1] = p[1];
+        out[2] = p[2];
+        out[3] = 1;
     }
 };
+
+// A stage's coordinates at a vertex, in texels, as the vertex program
+// makes them.
+void texels_at(const draw_vertices& dv, const std::uint8_t* v, const double (&position)[4], int stage,
+               const stage_key& key, double (&out)[2])
+{
+    const device_texture& texture = *dv.s.textures[stage];
+    double in[4];
+    if (key.coords == coords_vertex) {
+        float uv[2];
+        std::memcpy(uv, v + ((dv.s.fvf & D3DFVF_NORMAL) ? 24 : 12), sizeof uv);
+        in[0] = uv[0];
+        in[1] = uv[1];
+        in[2] = 1;
+        in[3] = 0;
+    } else {
+        for (int c = 0; c < 3; ++c)
+            in[c] = row_times(position, dv.world_view, c);
+        in[3] = 1;
+    }
+    double st[2] = {in[0], in[1]};
+    if (key.transformed)
+        for (int c = 0; c < 2; ++c)
+            st[c] = row_times(in, dv.s.texture_transform[stage].m, c);
+    out[0] = st[0] * texture.width;
+    out[1] = st[1] * texture.height;
+}
+
+std::uint32_t triangle_count(const draw_range& range)
+{
+    if (range.type == D3DPT_TRIANGLELIST)
+        return range.count / 3;
+    if (range.type == D3DPT_TRIANGLESTRIP)
+        return range.count >= 3 ? range.count - 2 : 0;
+    return 0;
+}
 
 }  // namespace
 
@@ -201,41 +230,35 @@ bool draw_magnifies(const device_state& s, int stage, const stage_key& key, cons
 {
     if (key.coords != coords_vertex && key.coords != coords_position)
         return false;
-    std::uint32_t triangles;
-    if (range.type == D3DPT_TRIANGLELIST)
-        triangles = range.count / 3;
-    else if (range.type == D3DPT_TRIANGLESTRIP)
-        triangles = range.count >= 3 ? range.count - 2 : 0;
-    else
+    const std::uint32_t triangles = triangle_count(range);
+    if (triangles == 0 || triangles > most_triangles)
         return false;
-    if (triangles > most_triangles)
-        return false;
-
-    const device_texture& texture = *s.textures[stage];
-    vertex_reader reader{s, key, stage, {}, {}, static_cast<double>(texture.width), static_cast<double>(texture.height),
-                         (s.fvf & D3DFVF_NORMAL) ? 24u : 12u};
-    multiply(s.world.m, s.view.m, reader.world_view);
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) {
-            double v = 0;
-            for (int k = 0; k < 4; ++k)
-                v += reader.world_view[4 * r + k] * s.projection.m[4 * k + c];
-            reader.clip_matrix[4 * r + c] = v;
-        }
-
-    auto vertex_of = [&](std::uint32_t n) {
-        if (!range.indexed)
-            return range.first + n;
-        std::uint16_t index;
-        std::memcpy(&index, &s.indices->buffer.data[(std::size_t{range.first} + n) * 2], 2);
-        return s.base_vertex + index;
-    };
+    const draw_vertices dv(s, range);
     for (std::uint32_t t = 0; t < triangles; ++t) {
         const std::uint32_t first = range.type == D3DPT_TRIANGLELIST ? 3 * t : t;
         footprint_vertex corners[3];
-        for (std::uint32_t k = 0; k < 3; ++k)
-            corners[k] = reader.at(vertex_of(first + k));
+        for (std::uint32_t k = 0; k < 3; ++k) {
+            const std::uint8_t* v = dv.vertex(first + k);
+            double p[4], st[2];
+            draw_vertices::position(v, p);
+            texels_at(dv, v, p, stage, key, st);
+            corners[k] = {row_times(p, dv.clip, 0), row_times(p, dv.clip, 1), row_times(p, dv.clip, 3), st[0], st[1]};
+        }
         if (!magnifies(corners, width, height))
+            return false;
+    }
+    return true;
+}
+
+bool draw_within_w(const device_state& s, const draw_range& range, double most)
+{
+    if (range.count > 3 * most_triangles)
+        return false;
+    const draw_vertices dv(s, range);
+    for (std::uint32_t n = 0; n < range.count; ++n) {
+        double p[4];
+        draw_vertices::position(dv.vertex(n), p);
+        if (!(row_times(p, dv.clip, 3) <= most))
             return false;
     }
     return true;

@@ -1,8 +1,10 @@
-// How many texels a draw's fragments step over per pixel: where a draw
-// magnifies a stage's texture everywhere, OpenGL colours every fragment
-// with the magnification filter on the base level, so the same picture
-// comes from a sampler without mipmapping, which the software renderer
-// samples at about two thirds of the cost.
+// What a draw's fragments cover, worked out on the CPU from its vertices.
+// How many texels they step over per pixel: where a draw magnifies a
+// stage's texture everywhere, OpenGL colours every fragment with the
+// magnification filter on the base level, so the same picture comes from a
+// sampler without mipmapping, which the software renderer samples at about
+// two thirds of the cost. And how far from the eye they lie: a draw nearer
+// than where fog starts gets none.
 #pragma once
 
 #include "platform/device_state.h"
@@ -43,5 +45,10 @@ struct draw_range {
 // of more than 256 triangles, which are left to the renderer.
 bool draw_magnifies(const device_state& s, int stage, const stage_key& key, const draw_range& range, int width,
                     int height);
+
+// True when every vertex of the draw has a clip w of at most most, so that
+// every fragment has (clipping keeps them inside the primitives). False
+// for draws of more than 768 vertices, which are not looked at.
+bool draw_within_w(const device_state& s, const draw_range& range, double most);
 
 }  // namespace vorlane

@@ -1,6 +1,8 @@
-// What the fragment program may leave to OpenGL and what it may not: the
-// last stage's result saturates in the picture and in the blend factors
-// without a clamp of its own, but fog mixes in the saturated colour.
+// What the fragment program may leave out and what it may not: the last
+// stage's result saturates in the picture and in the blend factors without
+// a clamp of its own, but fog mixes in the saturated colour; a draw wholly
+// nearer than the fog start shows no fog, one that reaches into the fog
+// still shows it where it does.
 
 #include "tests/platform/device_support.h"
 
@@ -68,6 +70,51 @@ TEST_F(fragment_test, fog_mixes_in_the_saturated_colour)
     d.set_transform(D3DTS_PROJECTION, p);
     draw_quad(-8, -8, 8, 8, 8);
     EXPECT_TRUE(near_rgb(centre(), 128, 128, 128));
+}
+
+class fog_reach_test : public device_test {
+protected:
+    void SetUp() override
+    {
+        device_test::SetUp();
+        d.set_render_state(D3DRS_LIGHTING, 0);  // white
+        d.set_render_state(D3DRS_CULLMODE, D3DCULL_NONE);
+        d.set_render_state(D3DRS_FOGENABLE, 1);
+        d.set_render_state(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+        d.set_render_state(D3DRS_FOGSTART, float_bits(6.0f));
+        d.set_render_state(D3DRS_FOGEND, float_bits(10.0f));
+        // Clip w is the camera z.
+        const float q = 1000 / (1000 - 0.1f);
+        const float p[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, q, 1, 0, 0, -q * 0.1f, 0};
+        d.set_transform(D3DTS_PROJECTION, p);
+        d.clear(D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    }
+};
+
+TEST_F(fog_reach_test, a_draw_nearer_than_the_start_shows_no_fog_of_any_colour)
+{
+    d.set_render_state(D3DRS_FOGCOLOR, 0);
+    draw_quad(-3, -3, 3, 3, 3);
+    EXPECT_TRUE(near_rgb(centre(), 255, 255, 255));
+    d.set_render_state(D3DRS_FOGCOLOR, 0xFF00FF);
+    draw_quad(-3, -3, 3, 3, 3);
+    EXPECT_TRUE(near_rgb(centre(), 255, 255, 255));
+}
+
+TEST_F(fog_reach_test, a_floor_from_before_the_start_to_past_the_end_is_fogged_at_its_far_end)
+{
+    // Near edge at depth 2 along the bottom of the picture, far edge at
+    // depth 20 above the middle: one corner in reach is enough.
+    d.set_render_state(D3DRS_FOGCOLOR, 0);
+    write_vertices({{-2, -2, 2, 0, 0, -1, 0, 0},
+                    {2, -2, 2, 0, 0, -1, 0, 0},
+                    {-20, 4, 20, 0, 0, -1, 0, 0},
+                    {20, 4, 20, 0, 0, -1, 0, 0}});
+    d.draw_primitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    EXPECT_TRUE(near_rgb(pixel(32, 62), 255, 255, 255));
+    // Depth 20 at the top edge (y 0.2 in clip space, row 25.6): past the
+    // end a few rows below it.
+    EXPECT_TRUE(near_rgb(pixel(32, 28), 0, 0, 0));
 }
 
 }  // namespace
