@@ -222,7 +222,10 @@ struct rgb_picture {
     int height = 0;
     std::vector<std::uint8_t> rgb;
 
-    const std::uint8_t* at(int x, int y) const { return rgb.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3; }
+    const std::uint8_t* at(int x, int y) const
+    {
+        return rgb.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3;
+    }
     bool black(int x, int y) const { return at(x, y)[0] == 0 && at(x, y)[1] == 0 && at(x, y)[2] == 0; }
 };
 
@@ -301,7 +304,8 @@ TEST(frame_with_bars_test, the_picture_goes_where_fit_show_puts_it_and_the_rest_
     ASSERT_EQ(tall.size(), 24u);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(tall[std::size_t(y * 4 + x)], y < 2 || y == 5 ? 0xff000000 : picture[std::size_t((y - 2) * 4 + x)])
+            EXPECT_EQ(tall[std::size_t(y * 4 + x)],
+                      y < 2 || y == 5 ? 0xff000000 : picture[std::size_t((y - 2) * 4 + x)])
                 << x << ", " << y;
     // A read-back that failed (no pixels) is not passed off as a black frame.
     EXPECT_TRUE(frame_with_bars({}, fit_show(8, 3), 8, 3).empty());
