@@ -14,6 +14,7 @@
 #include "bench/echo_quads.h"
 #include "platform/device.h"
 #include "platform/process_clock.h"
+#include "platform/texture_footprint.h"
 #include "platform/window.h"
 
 #include <benchmark/benchmark.h>
@@ -309,8 +310,11 @@ GLuint compile(GLenum kind, const char* text)
 // The same quads in one draw of the least OpenGL that gives their picture:
 // positions already in clip space, the lit colour per vertex, texture x
 // colour, the same blending, texture and filters, into the same colour
-// format. Argument 1 adds the device's 16-bit depth buffer and its test;
-// 0 leaves them out, as the quads never fail it (nothing writes depth).
+// format. depth 1 adds the device's 16-bit depth buffer and its test; 0
+// leaves them out, as the quads never fail it (nothing writes depth).
+// magnified 1 samples the quads that magnify the texture everywhere
+// without mipmapping, as the device does (the same texels), in runs of
+// quads that share a sampler.
 void echo_quads_gl(benchmark::State& state)
 {
     struct gl_vertex {
@@ -319,6 +323,8 @@ void echo_quads_gl(benchmark::State& state)
         float u, v;
     };
     static GLuint framebuffer[2] = {};
+    static GLuint samplers[2] = {};   // with and without mipmapping
+    static std::vector<int> runs{0};  // quads in turn with and without mipmapping
     static bool made = [] {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         window* w = create_window(eq::width, eq::height, true);
@@ -334,14 +340,24 @@ void echo_quads_gl(benchmark::State& state)
             const float lit = std::min(eq::brightness(r) * 0x60 / 255.0f, 1.0f);
             for (int i : eq::indices)
                 indices.push_back(static_cast<std::uint16_t>(vertices.size() + i));
-            for (const eq::corner& c : eq::corners) {
+            footprint_vertex corners[4];
+            for (int k = 0; k < 4; ++k) {
+                const eq::corner& c = eq::corners[k];
                 gl_vertex& v = vertices.emplace_back();
                 eq::clip_position(c, world, v.position);
                 v.colour[0] = v.colour[1] = v.colour[2] = lit;
                 v.colour[3] = 1;
                 v.u = c.u;
                 v.v = c.v;
+                corners[k] = {v.position[0], v.position[1], v.position[3], c.u * eq::texture_width,
+                              c.v * eq::texture_height};
             }
+            const footprint_vertex first[3] = {corners[0], corners[1], corners[2]};
+            const footprint_vertex second[3] = {corners[0], corners[2], corners[3]};
+            const bool magnified = magnifies(first, eq::width, eq::height) && magnifies(second, eq::width, eq::height);
+            if ((runs.size() - 1) % 2 != (magnified ? 1u : 0u))
+                runs.push_back(0);
+            ++runs.back();
         }
         GLuint vao = 0, buffers[2] = {};
         glGenVertexArrays(1, &vao);
@@ -392,8 +408,14 @@ void echo_quads_gl(benchmark::State& state)
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glGenSamplers(2, samplers);
+        for (GLuint sampler : samplers) {
+            glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+            glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        }
+        glSamplerParameteri(samplers[0], GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glSamplerParameteri(samplers[1], GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         for (int l = 0, w = eq::texture_width, h = eq::texture_height; l < static_cast<int>(levels.size());
              ++l, w = std::max(w / 2, 1), h = std::max(h / 2, 1))
             glTexImage2D(GL_TEXTURE_2D, l, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, levels[l].data());
@@ -420,6 +442,7 @@ void echo_quads_gl(benchmark::State& state)
     }();
     benchmark::DoNotOptimize(made);
     const bool depth = state.range(0) != 0;
+    const bool magnified = state.range(1) != 0;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(eq::width) * eq::height);
     time_frames(state, [&] {
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer[depth ? 1 : 0]);
@@ -432,11 +455,23 @@ void echo_quads_gl(benchmark::State& state)
         glClearDepth(1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glDepthMask(GL_FALSE);
-        glDrawElements(GL_TRIANGLES, eq::copies * 6, GL_UNSIGNED_SHORT, nullptr);
+        if (!magnified) {
+            glBindSampler(0, samplers[0]);
+            glDrawElements(GL_TRIANGLES, eq::copies * 6, GL_UNSIGNED_SHORT, nullptr);
+        }
+        for (std::size_t run = 0, quad = 0; magnified && run < runs.size(); quad += runs[run++]) {
+            glBindSampler(0, samplers[run % 2]);
+            glDrawElements(GL_TRIANGLES, runs[run] * 6, GL_UNSIGNED_SHORT,
+                           reinterpret_cast<const void*>(quad * 6 * sizeof(std::uint16_t)));
+        }
         glReadPixels(0, 0, eq::width, eq::height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
         benchmark::DoNotOptimize(pixels.data());
     });
 }
-BENCHMARK(echo_quads_gl)->Arg(0)->Arg(1)->ArgName("depth")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(echo_quads_gl)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"depth", "magnified"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
