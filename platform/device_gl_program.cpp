@@ -103,6 +103,14 @@ void normal_matrix(const float* m, float (&out)[3][4])
         out[i / 3][i % 3] = c[i] * inv;
 }
 
+// The red, green and blue of a colour value, as the programs read them.
+void copy_rgb(const d3d_color_value& c, float* out)
+{
+    out[0] = c.r;
+    out[1] = c.g;
+    out[2] = c.b;
+}
+
 void argb_to_rgb(std::uint32_t argb, float* out)
 {
     out[0] = ((argb >> 16) & 0xFF) / 255.0f;
@@ -142,12 +150,8 @@ light_uniforms light_values(const device_state& s)
         float len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
         for (int c = 0; c < 3; ++c)
             o.direction[c] = len > 0 ? dir[c] / len : 0;
-        o.diffuse[0] = l.diffuse.r;
-        o.diffuse[1] = l.diffuse.g;
-        o.diffuse[2] = l.diffuse.b;
-        o.ambient[0] = l.ambient.r;
-        o.ambient[1] = l.ambient.g;
-        o.ambient[2] = l.ambient.b;
+        copy_rgb(l.diffuse, o.diffuse);
+        copy_rgb(l.ambient, o.ambient);
         o.attenuation[0] = l.attenuation0;
         o.attenuation[1] = l.attenuation1;
         o.attenuation[2] = l.attenuation2;
@@ -209,16 +213,10 @@ object_uniforms object_values(const d3d_matrix& world, const d3d_matrix& view)
 material_uniforms material_values(const d3d_material& m)
 {
     material_uniforms u;
-    u.diffuse[0] = m.diffuse.r;
-    u.diffuse[1] = m.diffuse.g;
-    u.diffuse[2] = m.diffuse.b;
+    copy_rgb(m.diffuse, u.diffuse);
     u.diffuse[3] = m.diffuse.a;
-    u.ambient[0] = m.ambient.r;
-    u.ambient[1] = m.ambient.g;
-    u.ambient[2] = m.ambient.b;
-    u.emissive[0] = m.emissive.r;
-    u.emissive[1] = m.emissive.g;
-    u.emissive[2] = m.emissive.b;
+    copy_rgb(m.ambient, u.ambient);
+    copy_rgb(m.emissive, u.emissive);
     return u;
 }
 
