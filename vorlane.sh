@@ -7,12 +7,14 @@ set -eu
 cd "$(dirname "$0")"
 
 # Build tools and libraries, the software OpenGL stack for headless runs,
-# and the fonts the show's text is drawn with.
+# the fonts the show's text is drawn with, and an X server with a client
+# library for the test that closes the setup dialog.
 packages="cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
   libegl1 libegl-mesa0 libgl1-mesa-dri
-  fontconfig fonts-liberation fonts-lato fonts-dejavu-core"
+  fontconfig fonts-liberation fonts-lato fonts-dejavu-core
+  xvfb python3-xlib"
 
 missing=""
 for package in $packages; do

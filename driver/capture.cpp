@@ -16,8 +16,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -67,6 +69,7 @@ public:
     int height = 0;
     present_rect picture;                 // where the show's picture lies in them
     int taken = 0;                        // frames handed to the writer
+    int write_error = 0;                  // errno of the failed write, on the writer's thread
     bool recording = false;
     frame_writer writer{[this](int number, std::vector<std::uint32_t>& pixels) { return write(number, pixels); }};
 
@@ -90,12 +93,17 @@ public:
     }
 
     // Once the last frame is taken: false, with the message, when one of
-    // them could not be written.
+    // them could not be written. The frames before it are whole; it and
+    // every later one are not there.
     bool finish()
     {
         if (writer.finish())
             return true;
-        std::fprintf(stderr, "vorlane: cannot write frame %d of %s\n", writer.failed, name.c_str());
+        std::fprintf(stderr, "vorlane: cannot write frame %d of %s (%s)", writer.failed, name.c_str(),
+                     write_error ? std::strerror(write_error) : "bad frame");
+        if (!encoder)
+            std::fprintf(stderr, "; the %d frames before it are written", writer.failed);
+        std::fputs("\n", stderr);
         return false;
     }
 
@@ -107,11 +115,17 @@ private:
             pixels = frame_with_bars(pixels, picture, width, height);
         if (pixels.size() != std::size_t(width) * std::size_t(height))
             return false;
-        if (encoder)
-            return encoder->write(pixels.data(), pixels.size() * sizeof(std::uint32_t));
-        char file[32];
-        std::snprintf(file, sizeof file, "/frame_%06d.png", number);
-        return write_png((folder + file).c_str(), width, height, pixels.data());
+        bool written;
+        if (encoder) {
+            written = encoder->write(pixels.data(), pixels.size() * sizeof(std::uint32_t));
+        } else {
+            char file[32];
+            std::snprintf(file, sizeof file, "/frame_%06d.png", number);
+            written = write_png((folder + file).c_str(), width, height, pixels.data());
+        }
+        if (!written)
+            write_error = errno;
+        return written;
     }
 };
 
@@ -228,16 +242,16 @@ int run_capture(const options& o)
                          "vorlane: writing %s needs the ffmpeg program, which is not installed "
                          "(on Debian: apt-get install ffmpeg); or capture into a folder instead\n",
                          o.capture.c_str());
-            return 1;
+            return capture_failed;
         }
         if (!scratch.make("vorlane-capture-")) {
             std::fprintf(stderr, "vorlane: cannot make a scratch folder in the temporary folder ($TMPDIR or /tmp)\n");
-            return 1;
+            return capture_failed;
         }
         sink.folder = scratch.path;
         if (!encoder.start(encoder_command(o.resx, o.resy, o.fps, sink.silent_video_path()))) {
             std::fprintf(stderr, "vorlane: cannot start ffmpeg\n");
-            return 1;
+            return capture_failed;
         }
         sink.encoder = &encoder;
     } else {
@@ -246,7 +260,7 @@ int run_capture(const options& o)
         std::filesystem::create_directories(sink.folder, error);
         if (error || !std::filesystem::is_directory(sink.folder)) {
             std::fprintf(stderr, "vorlane: cannot make the folder %s\n", sink.folder.c_str());
-            return 1;
+            return capture_failed;
         }
     }
 
@@ -259,21 +273,31 @@ int run_capture(const options& o)
     failed = !sink.finish() || failed;
 
     if (sink.recording && !sink.device->wav.close()) {
-        std::fprintf(stderr, "vorlane: cannot write %s\n", sink.audio_path().c_str());
+        std::fprintf(stderr, "vorlane: cannot write %s; it is removed\n", sink.audio_path().c_str());
+        std::error_code ignored;
+        std::filesystem::remove(sink.audio_path(), ignored);
         failed = true;
     }
     close_show();
-    if (video) {
+    // A video that lacks frames or sound is not made at all.
+    if (video && !failed) {
         bool made = encoder.finish();
-        if (made && sink.taken > 0)
+        if (made && sink.taken > 0) {
             made = run_program(join_command(sink.silent_video_path(), sink.audio_path(), o.capture));
+            if (!made) {
+                // ffmpeg leaves what it wrote before it failed, which no player reads.
+                std::error_code ignored;
+                std::filesystem::remove(o.capture, ignored);
+            }
+        }
         if (!made) {
-            std::fprintf(stderr, "vorlane: ffmpeg could not make %s\n", o.capture.c_str());
+            std::fprintf(stderr, "vorlane: ffmpeg could not make %s from its %d frames; no video is left\n",
+                         o.capture.c_str(), sink.taken);
             failed = true;
         }
     }
     if (failed)
-        return 1;
+        return capture_failed;
     std::fprintf(stderr, "vorlane: %d frames written to %s\n", sink.taken, o.capture.c_str());
     return 0;
 }

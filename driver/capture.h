@@ -77,8 +77,14 @@ wave_out_virtual& start_offline_show(int resx, int resy);
 // False when the sink failed.
 bool run_frames(wave_out_virtual& device, const frame_span& span, frame_sink& sink, const char* label);
 
+// The exit code of a capture that could not be written (no folder, a full
+// disk, no ffmpeg): the show still closed in order and cleaned up after
+// itself, unlike a fatal error (255), and the command line was good (2).
+inline constexpr int capture_failed = 1;
+
 // Renders the show as the options say (capture, fps, from, to,
-// resolution, log) and returns the exit code: 0 when done.
+// resolution, log) and returns the exit code: 0 when done, capture_failed
+// with its message when not. Every file it leaves is whole.
 int run_capture(const options& o);
 
 }  // namespace vorlane

@@ -134,6 +134,7 @@ void write_lights(scene& s)
     light* sun = s.lights.at(0);
     sun->type = D3DLIGHT_DIRECTIONAL;
     sun->colour = {0.5f, 0.5f, 0.5f, 1};
+    // Kept as the show has it: the animation overwrites this from the second frame on.
     sun->direction.set(1, 1, 0, 0);
     // A strong blue glow close around object 3, gone beyond 8 units.
     light* glow = s.lights.at(1);
@@ -202,6 +203,7 @@ part5::part5(scene& s)
 
     s.no_vertices = 10;
     s.no_materials = 2;
+    // Kept as the show has it: material 2 still holds part 4's word texture, so the flash shows it glowing.
     flash = s.make<flash_effect>();
 
     device& d = *pd3dDev;
@@ -287,6 +289,7 @@ void part5::post_render(scene& s)
     for (int i = 0; i < 3; ++i)
         if (t5 < frame_time(leaders_until, s) || i == 2)
             particles[particle_count - 1 - i].pos = s.objects.at(i + 1)->world.row(3);
+    // Kept as the show has it: the frame's lights are already set, so the glow lags one frame.
     s.lights.at(1)->position = s.objects.at(3)->world.row(3);
 
     reseed(f, t5);

@@ -49,9 +49,11 @@ public:
     explicit part5(scene& s);
     void post_render(scene& s) override;
 
-    // Throws particles first ... last - 1 into a ball of radius 50 around
-    // centres[group], crowded towards its middle; each turns first within
-    // 400 ms of base_time.
+    // Throws particles first ... last - 1 around centres[group], crowded
+    // towards its middle: candidates come from a cube of side 100, but one
+    // whose weight (1 - r^2 / 50^2)^5 is below 0.1 never passes, so none
+    // lands beyond a radius of about 30.4. Each turns first within 400 ms
+    // of base_time.
     void spawn(int group, int first, int last, float base_time);
 
     particle particles[particle_count];

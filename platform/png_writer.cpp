@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -12,9 +13,15 @@ namespace {
 
 // libpng reports errors by longjmp; nothing with a destructor may live in
 // the frame that calls setjmp, so the rows are converted before it.
+// The caller reports a failed write in its own words.
+void quiet_error(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
 bool write_rows(std::FILE* file, int width, int height, png_bytep* rows)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quiet_error, nullptr);
     if (!png)
         return false;
     png_infop info = png_create_info_struct(png);
@@ -62,6 +69,13 @@ bool write_png(const char* path, int width, int height, const std::uint32_t* pix
         return false;
     bool written = write_rows(file, width, height, rows.data());
     written &= std::fclose(file) == 0;
+    if (!written) {
+        // A truncated file would pass for a frame: none is left, and errno
+        // still tells why the write failed.
+        const int error = errno;
+        std::remove(path);
+        errno = error;
+    }
     return written;
 }
 

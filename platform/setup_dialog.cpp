@@ -221,19 +221,30 @@ bool run_setup_dialog(setup_dialog_state& state)
 {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
+    if (!display_exists()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     const int scale = display_scale();
-    SDL_Window* w = display_exists() ? SDL_CreateWindow("444", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                                        setup_layout::width * scale, setup_layout::height * scale, 0)
-                                     : nullptr;
+    // The face first: on a machine's first start fontconfig builds its
+    // cache here, for seconds, and a window shown meanwhile would be empty
+    // and deaf.
+    glyph_source glyphs;
+    open_face(glyphs, scale);
+    std::vector<std::uint32_t> pixels = draw(state, glyphs, scale);
+    SDL_Window* w = SDL_CreateWindow("444", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     setup_layout::width * scale, setup_layout::height * scale, SDL_WINDOW_HIDDEN);
     if (!w) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    // SDL may re-create the window for its first surface, to draw it
+    // through OpenGL: a close request sent to the window first mapped
+    // would then be lost. So the first picture goes in before it is shown.
+    show(w, pixels, scale);
+    SDL_ShowWindow(w);
     SDL_RaiseWindow(w);
 
-    glyph_source glyphs;
-    open_face(glyphs, scale);
-    std::vector<std::uint32_t> pixels = draw(state, glyphs, scale);
     while (state.outcome == dialog_outcome::open) {
         show(w, pixels, scale);
         SDL_Event e;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -334,6 +335,55 @@ TEST_F(capture_program_test, a_video_without_ffmpeg_is_refused_before_anything_s
     }
 }
 
+// A capture onto a disk that fills up on the way: only whole files are
+// left, the frames a run without holes from the first, and the message
+// says how far it got.
+TEST_F(capture_program_test, a_full_disk_leaves_only_whole_files_and_says_how_far_it_got)
+{
+    const std::filesystem::path full = dir / "full";
+    std::filesystem::create_directories(full);
+    if (std::system(("mount -t tmpfs -o size=3m vorlane-full '" + full.string() + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    struct unmount_at_end {
+        std::string path;
+        ~unmount_at_end() { EXPECT_EQ(std::system(("umount '" + path + "'").c_str()), 0); }
+    } unmount{full.string()};
+    const std::string command = std::string("'") + VORLANE_PROGRAM + "' --capture '" + (full / "out").string() +
+                                "' --resolution 640x480 --fps 5 --from 24000 --to 30000 2>'" +
+                                (dir / "err").string() + "'";
+    const int status = std::system(command.c_str());
+
+    int frames = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(full / "out")) {
+        const std::vector<char> b = read_bytes(entry.path());
+        const std::string name = entry.path().filename().string();
+        if (name == "audio.wav") {
+            // The sizes patched into the header are the file's own.
+            ASSERT_GE(b.size(), 44u);
+            EXPECT_EQ(little_endian(b, 40) + 44, b.size());
+            EXPECT_EQ(little_endian(b, 4) + 8, b.size());
+            continue;
+        }
+        ++frames;
+        ASSERT_GT(b.size(), 12u) << name;
+        EXPECT_EQ(std::string(b.end() - 8, b.end() - 4), "IEND") << name;
+    }
+    for (int i = 0; i < frames; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06d.png", i);
+        EXPECT_TRUE(std::filesystem::exists(full / "out" / name)) << name;
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), capture_failed);
+    EXPECT_LT(frames, 30);
+    const std::vector<char> err = read_bytes(dir / "err");
+    const std::string text(err.begin(), err.end());
+    EXPECT_NE(text.find("cannot write frame " + std::to_string(frames) + " of"), std::string::npos) << text;
+    EXPECT_NE(text.find("No space left on device"), std::string::npos) << text;
+    EXPECT_NE(text.find("the " + std::to_string(frames) + " frames before it are written"), std::string::npos)
+        << text;
+}
+
 // Video captures with the scratch folder in a TMPDIR of the test's own and
 // a stand-in ffmpeg alone on PATH: whatever the encoder does, the folder goes.
 class capture_video_test : public capture_program_test {
@@ -368,6 +418,22 @@ TEST_F(capture_video_test, an_encoder_that_fails_leaves_no_scratch_folder)
         EXPECT_TRUE(std::filesystem::is_empty(tmp)) << encoder;
         EXPECT_FALSE(std::filesystem::exists(dir / "show.mp4")) << encoder;
     }
+}
+
+TEST_F(capture_video_test, a_join_that_fails_half_way_leaves_no_video)
+{
+    // The encoder works; the join, whose last argument is the video asked
+    // for, writes part of it and fails, as on a full disk.
+    const std::string out = (dir / "show.mp4").string();
+    const std::string encoder = "#!/bin/sh\nfor last; do :; done\nif [ \"$last\" = '" + out +
+                                "' ]; then echo partial >\"$last\"; exit 1; fi\nexec /bin/cat >\"$last\"\n";
+    std::filesystem::create_directories(dir / "tmp");
+    EXPECT_EQ(capture_video(encoder, (dir / "tmp").string()), capture_failed);
+    EXPECT_FALSE(std::filesystem::exists(dir / "show.mp4"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+    const std::vector<char> err = read_bytes(dir / "err");
+    const std::string text(err.begin(), err.end());
+    EXPECT_NE(text.find("from its 5 frames; no video is left"), std::string::npos) << text;
 }
 
 TEST_F(capture_video_test, the_real_encoder_makes_an_mp4_and_leaves_no_scratch_folder)
