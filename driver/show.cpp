@@ -92,6 +92,7 @@ void close_show()
     song_free(the_song);
     sound_close();
     the_song = nullptr;
+    close_platform();
 }
 
 }  // namespace vorlane

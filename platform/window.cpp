@@ -5,10 +5,14 @@
 #include "runtime/fatal.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace vorlane {
 
@@ -72,6 +76,26 @@ window* create_window(int width, int height, bool windowed, int display)
     main_window = w;
     SDL_ShowCursor(cursor_shown ? SDL_ENABLE : SDL_DISABLE);
     return w;
+}
+
+void close_platform()
+{
+    main_window = nullptr;
+    fatal_message_box = nullptr;
+    // SDL unloads the GL driver here. Every library loaded by now stays
+    // mapped until the process ends, so that what reads the process at its
+    // end (a leak check, a debugger's backtrace) can still name them.
+    std::vector<std::string> loaded;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* names) {
+            if (info->dlpi_name && *info->dlpi_name)
+                static_cast<std::vector<std::string>*>(names)->push_back(info->dlpi_name);
+            return 0;
+        },
+        &loaded);
+    for (const std::string& name : loaded)
+        dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+    SDL_Quit();
 }
 
 int sync_to_display()

@@ -36,6 +36,12 @@ int sync_to_display();
 // drivers. False before the video system has started.
 bool display_exists();
 
+// Ends SDL, its windows and its sound devices, once the device is released
+// and the sound closed: the display connection goes, and with it the
+// software renderer's threads, so the process ends with its own threads
+// only. Message boxes have no owner from then on.
+void close_platform();
+
 // The window that owns message boxes; null until create_window.
 extern window* main_window;
 

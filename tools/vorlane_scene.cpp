@@ -174,5 +174,10 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    return vorlane::run(argc, argv);
+    const int code = vorlane::run(argc, argv);
+    // The renderer's threads end with the device and the display, before
+    // the process does.
+    vorlane::myengine.shutdown();
+    vorlane::close_platform();
+    return code;
 }

@@ -39,7 +39,7 @@ TEST(hbars, first_frame_starts_every_glide_and_a_late_frame_catches_up)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new hbars_effect(s);
+    auto* e = s.make<hbars_effect>();
     for (const bar& b : e->bars) {
         EXPECT_EQ(b.duration, 0);
         EXPECT_FLOAT_EQ(b.size, 0.05f);
@@ -88,7 +88,7 @@ TEST(hbars, opacity_falls_from_one_to_point_eight_between_three_and_eight_second
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new hbars_effect(s);
+    auto* e = s.make<hbars_effect>();
     const device& d = *pd3dDev;
     const float times[] = {0, 3000, 5500, 8000, 60000};
     const float opacities[] = {1.0f, 1.0f, 0.9f, 0.8f, 0.8f};
@@ -114,7 +114,7 @@ TEST(hbars, bars_darken_only_their_own_band_of_the_picture)
     parts_engine();
     scene s(myengine, 0);
     s.clear_colour = 0xFFFFFFFF;
-    auto* e = new hbars_effect(s);
+    auto* e = s.make<hbars_effect>();
     set_part_time(9000);
     render(s);
     const std::vector<std::uint32_t> frame = frame_pixels();
@@ -136,7 +136,7 @@ TEST(vbars, glides_stay_on_the_left_and_opacity_follows_its_track)
     parts_engine();
     scene s(myengine, 0);
     rand_state = 1;
-    auto* e = new vbars_effect(s);
+    auto* e = s.make<vbars_effect>();
     EXPECT_EQ(e->opacity_track.key_count, 20);
     EXPECT_EQ(e->opacity_track.spline, 0);
     reference_rand r;

@@ -19,7 +19,7 @@ TEST(flash, fires_at_full_strength_and_is_gone_after_300_ms)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new flash_effect(s);
+    auto* e = s.make<flash_effect>();
     EXPECT_FLOAT_EQ(e->start, -1000);
     const material& m = *s.materials.at(e->material);
     EXPECT_FLOAT_EQ(m.colour.r, 10);
@@ -56,7 +56,7 @@ TEST(invert_flash, does_nothing_before_28500_ms_even_when_fired)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new invert_flash_effect(s);
+    auto* e = s.make<invert_flash_effect>();
     device& d = *pd3dDev;
     d3d_material marker;
     marker.diffuse = {0.5f, 0.5f, 0.5f, 0.5f};
@@ -81,7 +81,7 @@ TEST(invert_flash, subtracts_the_picture_first_then_adds_it_back)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new invert_flash_effect(s);
+    auto* e = s.make<invert_flash_effect>();
     const device& d = *pd3dDev;
 
     set_part_time(30000);

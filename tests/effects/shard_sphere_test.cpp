@@ -47,7 +47,7 @@ TEST(shard_sphere, shell_follows_the_generator_draw_by_draw)
     scene s(myengine, 0);
     s.no_vertices = 7;  // the shell goes behind what is there
     rand_state = 1;
-    auto* e = new shard_sphere_effect(s, 3);
+    auto* e = s.make<shard_sphere_effect>(3);
 
     reference_rand r;
     const std::vector<point> expected = reference_shell(r);
@@ -91,7 +91,7 @@ TEST(shard_sphere, registers_with_its_material_and_starts_switched_off)
     parts_engine();
     scene s(myengine, 0);
     s.no_materials = 2;
-    auto* e = new shard_sphere_effect(s, 4);
+    auto* e = s.make<shard_sphere_effect>(4);
     EXPECT_EQ(s.no_effects, 1);
     EXPECT_EQ(*s.effects.at(0), e);
     EXPECT_EQ(e->index, 4);
@@ -109,7 +109,7 @@ TEST(shard_sphere, switched_off_it_draws_nothing_and_leaves_the_device_alone)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new shard_sphere_effect(s, 2);
+    auto* e = s.make<shard_sphere_effect>(2);
     device& d = *pd3dDev;
     d.set_render_state(D3DRS_FOGENABLE, 0);
     d.set_render_state(D3DRS_ZENABLE, D3DZB_TRUE);
@@ -135,7 +135,7 @@ TEST(shard_sphere, switched_on_it_leaves_fog_depth_and_the_scaled_camera)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new shard_sphere_effect(s, 1);
+    auto* e = s.make<shard_sphere_effect>(1);
     e->enabled = 1;
     device& d = *pd3dDev;
     set_part_time(2000);
@@ -173,7 +173,7 @@ TEST(dark_shard_sphere, slides_in_and_leaves_the_diffuse_argument)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new dark_shard_sphere_effect(s, 0);
+    auto* e = s.make<dark_shard_sphere_effect>(0);
     EXPECT_EQ(e->first_vertex, 0);
     const material& m = *s.materials.at(e->material);
     EXPECT_FLOAT_EQ(m.colour.r, 0);

@@ -14,7 +14,7 @@ TEST(letterbox, texture_is_a_black_band_with_a_slanted_tab_under_a_clear_strip)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new letterbox_effect(s);
+    auto* e = s.make<letterbox_effect>();
     const material& m = *s.materials.at(e->material);
     ASSERT_EQ(m.no_layers, 1);
     EXPECT_EQ(m.layers[0].texture, e->texture);
@@ -53,7 +53,7 @@ TEST(letterbox, offsets_follow_a_spline_whose_end_tangent_meets_the_empty_key)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new letterbox_effect(s);
+    auto* e = s.make<letterbox_effect>();
     EXPECT_EQ(e->offset_track.key_count, 20);
 
     set_part_time(20000);
@@ -83,7 +83,7 @@ TEST(letterbox, bars_black_out_the_top_and_bottom_rows_when_in)
     parts_engine();
     scene s(myengine, 0);
     s.clear_colour = 0xFFFFFFFF;
-    new letterbox_effect(s);
+    s.make<letterbox_effect>();
 
     set_part_time(10000);  // h is about 0.03
     render(s);
@@ -110,7 +110,7 @@ TEST(text_sprite, texture_is_white_ink_opaque_only_where_it_fell)
     scene s(myengine, 0);
     track x_track;
     track brightness;
-    auto* e = new text_sprite_effect(s, "444", x_track, brightness, part1_fnt3);
+    auto* e = s.make<text_sprite_effect>("444", x_track, brightness, part1_fnt3);
     const material& m = *s.materials.at(e->material);
     EXPECT_EQ(m.blend, 2);
     EXPECT_EQ(m.layers[0].texture, e->texture);
@@ -149,7 +149,7 @@ TEST(text_sprite, scrolls_with_its_track_and_adds_in_its_grey_level)
     const track_key brightness_keys[] = {{0, 0}, {1, 1000}};
     track brightness;
     brightness.assign(brightness_keys, 0, 1000, end_wrap, 0);
-    auto* e = new text_sprite_effect(s, "x", x_track, brightness, part1_fnt3);
+    auto* e = s.make<text_sprite_effect>("x", x_track, brightness, part1_fnt3);
     // The copies share the caller's keys.
     EXPECT_EQ(e->x_track.keys.get(), x_track.keys.get());
 
@@ -170,7 +170,7 @@ TEST(glow, texture_is_a_disc_of_radius_90_fading_out_by_100)
 {
     parts_engine();
     scene s(myengine, 0);
-    auto* e = new glow_effect(s);
+    auto* e = s.make<glow_effect>();
     const material& m = *s.materials.at(e->material);
     EXPECT_EQ(m.layers[0].alpha_from_texture, 0);  // alpha from the diffuse colour
     EXPECT_EQ(m.blend, 2);
@@ -194,7 +194,7 @@ TEST(glow, slides_with_the_camera_and_draws_outside_the_fog)
 {
     parts_engine();
     scene s(myengine, 0);
-    new glow_effect(s);
+    s.make<glow_effect>();
     const device& d = *pd3dDev;
     set_part_time(1000);
     render(s);
@@ -226,7 +226,7 @@ TEST(sprite, takes_the_given_texture_and_follows_both_tracks)
     const track_key y_key[] = {{-0.5f, 0}};
     track y;
     y.assign(y_key, 0, 0, end_wrap, 1);
-    auto* e = new sprite_effect(s, 3, x, y);
+    auto* e = s.make<sprite_effect>(3, x, y);
     const material& m = *s.materials.at(e->material);
     EXPECT_EQ(m.layers[0].texture, 3);
     EXPECT_FLOAT_EQ(m.colour.b, 10);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/engine.h"
+#include "platform/window.h"
 
 namespace vorlane {
 
@@ -11,12 +12,21 @@ inline constexpr int test_height = 48;
 
 inline engine& test_engine()
 {
-    static bool ready = [] {
-        myengine.init(test_width, test_height, true);
-        pd3dDev = myengine.pd3dDev;
-        return true;
-    }();
-    (void)ready;
+    // Taken down when the program ends, before the leak check: that check
+    // stops every thread of the process to scan its memory, and the
+    // renderer's threads must be gone by then.
+    static struct test_world {
+        test_world()
+        {
+            myengine.init(test_width, test_height, true);
+            pd3dDev = myengine.pd3dDev;
+        }
+        ~test_world()
+        {
+            myengine.shutdown();
+            close_platform();
+        }
+    } world;
     return myengine;
 }
 

@@ -16,7 +16,7 @@ struct part1_construction : testing::Test {
         parts_engine();
         parts_fonts();
         set_part_time(0);
-        p = new part1(s);
+        p = s.make<part1>();
     }
     scene s{parts_engine(), 0};
     part1* p = nullptr;
@@ -32,7 +32,7 @@ TEST(part1_start, applies_the_start_up_state_block_each_time)
     d.set_texture_stage_state(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
     scene s(myengine, 0);
     set_part_time(0);
-    new part1(s);
+    s.make<part1>();
     EXPECT_EQ(d.state.fogenable, 0u);
     EXPECT_EQ(d.state.cullmode, static_cast<std::uint32_t>(D3DCULL_NONE));
     EXPECT_EQ(d.state.stages[0].color_arg1, static_cast<std::uint32_t>(D3DTA_TEXTURE));
@@ -45,7 +45,7 @@ TEST(part1_start, without_a_state_block_the_show_cannot_start)
     device_state_block* kept = state_block;
     state_block = nullptr;
     scene s(myengine, 0);
-    EXPECT_EXIT(new part1(s), testing::ExitedWithCode(255), "kupa2");
+    EXPECT_EXIT(s.make<part1>(), testing::ExitedWithCode(255), "kupa2");
     state_block = kept;
 }
 
@@ -222,7 +222,7 @@ TEST(part1_start, a_restart_begins_5500_ms_early_with_the_layers_far_magnified)
     parts_fonts();
     scene s(myengine, 0);
     set_part_time(-5500);
-    auto* p = new part1(s);
+    auto* p = s.make<part1>();
     EXPECT_FLOAT_EQ(p->last_time, -120);
     p->pre_render(s);
     EXPECT_FLOAT_EQ(p->last_time, -110);

@@ -14,7 +14,7 @@ struct part1_frames : testing::Test {
     {
         parts_fonts();
         set_part_time(0);
-        new part1(s);
+        s.make<part1>();
     }
     std::vector<std::uint32_t> frame_at(int ms)
     {

@@ -15,7 +15,7 @@ struct part1_timeline : testing::Test {
     {
         parts_fonts();
         set_part_time(0);
-        p = new part1(s);
+        p = s.make<part1>();
     }
     void pre_at(int ms)
     {

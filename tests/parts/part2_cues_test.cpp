@@ -94,9 +94,9 @@ TEST(part2_song, overdue_cues_come_one_per_frame_from_the_first_frame)
     scene s{parts_engine(), 0};
     parts_fonts();
     part_start = get_time();
-    new part1(s);
+    s.make<part1>();
     s.no_effects = 0;
-    part2& p = *new part2(s);
+    part2& p = *s.make<part2>();
     EXPECT_FLOAT_EQ(p.cue_time, -1000);
     const int lit_after[7] = {1, 2, 3, 4, 4, 5, 5};
     for (int frame = 0; frame < 7; ++frame) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace vorlane {
 namespace {
@@ -52,6 +53,93 @@ TEST_F(part2_frames, the_camera_flies_into_the_striped_tunnel)
     render(s);
     EXPECT_GT(stripe_pixels(frame_pixels()), test_width * test_height / 3);
     time_func = kept;
+}
+
+// The echoes of one label, drawn in a white texture of their own and seen
+// through a projection that turns depth into screen x: the quad is one
+// pixel wide, and ring r's copies, r / 200 in front and behind, land 2r
+// columns left and right of it. Every other label is out of view.
+struct part2_echo_rings : part2_frames {
+    static constexpr int label = 2;  // the handle: one of the three with a ring 0
+    static constexpr int row = 22;   // inside the quad, 10 rows tall about the middle
+
+    void place()
+    {
+        render(s);  // binds the scene's buffers as the show does
+        en->clear_pictures();
+        std::memset(en->new_picture(8, 8, 1), 0, 64);  // 0 is opaque in an alpha map
+        material& m = *s.materials.at(label);
+        m.layers[0].texture = en->create_alpha_texture(0);
+        m.colour = {1, 0.5f, 0.25f, 1};
+        for (int n = 1; n <= 13; ++n) {
+            matrix& world = s.objects.at(n)->world;
+            world = identity_matrix;
+            world(3, 0) = 100;
+        }
+        // The quad spans -1 .. 1: one pixel wide, its centre a quarter pixel
+        // right of the frame's middle, so each copy covers one whole column.
+        matrix& world = s.objects.at(label)->world;
+        world(0, 0) = 1.0f / 64;
+        world(1, 1) = 5.0f / 24;
+        world(3, 0) = 0.25f / 32;
+        world(3, 2) = 0.5f;
+        // No title frame: the title's projected w is negative.
+        s.view = identity_matrix;
+        s.projection = identity_matrix;
+        s.projection(3, 3) = -1;
+    }
+
+    std::vector<std::uint32_t> echoes()
+    {
+        matrix depth_to_x = identity_matrix;
+        depth_to_x(2, 0) = 12.5f;  // 1/200 of depth is 2 pixels
+        depth_to_x(3, 0) = -12.5f * 0.5f;
+        device& d = *pd3dDev;
+        d.clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        d.set_transform(D3DTS_VIEW, identity_matrix.e);
+        d.set_transform(D3DTS_PROJECTION, depth_to_x.e);
+        // As each frame begins: the effects drawn after the echoes change it.
+        d.set_render_state(D3DRS_AMBIENT, frame_ambient);
+        d.set_render_state(D3DRS_FOGENABLE, 0);
+        // A quad one pixel wide reaches the chain's last level, which the
+        // alpha texture leaves unwritten: the white level 0 only.
+        d.set_texture_stage_state(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+        std::vector<cue> none;
+        cue_pos = queue_cues(none, {});
+        p.post_render(s);
+        cue_pos = cue_table;
+        d.set_texture_stage_state(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+        return frame_pixels();
+    }
+};
+
+TEST_F(part2_echo_rings, each_ring_lies_r_over_200_before_and_behind_at_twice_three_times_its_brightness)
+{
+    // 1000 ms after the last cue the echoes are at their floor, 0.025.
+    set_part_time(5000);
+    p.cue_time = 4000;
+    place();
+    const std::vector<std::uint32_t> frame = echoes();
+    auto at = [&](int column) { return frame.at(row * test_width + column); };
+    const float ambient = float(frame_ambient & 255) / 255;
+    const float colour[3] = {1, 0.5f, 0.25f};
+    auto expect_lit = [&](std::uint32_t pixel, float brightness, int copies, int r) {
+        for (int c = 0; c < 3; ++c) {
+            const float expected = copies * 255 * std::min(1.0f, colour[c] * 3 * brightness * ambient);
+            EXPECT_NEAR(int(pixel >> (16 - 8 * c) & 255), expected, 1.5) << "ring " << r << " channel " << c;
+        }
+    };
+    // Ring 0 is the label itself, drawn twice in one place at 2 x 0.2.
+    expect_lit(at(32), 2 * 0.2f, 2, 0);
+    for (int r = 1; r <= 10; ++r) {
+        const float a = 2 * (0.025f - 0.0005f * r);
+        expect_lit(at(32 - 2 * r), a, 1, r);
+        expect_lit(at(32 + 2 * r), a, 1, r);
+        EXPECT_EQ(at(32 - 2 * r + 1) & 0xFFFFFF, 0u) << "between rings " << r - 1 << " and " << r;
+        EXPECT_EQ(at(32 + 2 * r - 1) & 0xFFFFFF, 0u) << "between rings " << r - 1 << " and " << r;
+    }
+    // The material keeps its own colour: the next frame is the same.
+    EXPECT_TRUE(echoes() == frame);
 }
 
 // The title quad is placed by hand 2 units in front of part 1's camera

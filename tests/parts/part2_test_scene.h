@@ -14,12 +14,12 @@ inline part2& second_part(scene& s, int part2_time)
 {
     parts_fonts();
     set_part_time(0);
-    new part1(s);
+    s.make<part1>();
     set_part_time(19400);
     render(s);
     set_part_time(part2_time);
     s.no_effects = 0;
-    return *new part2(s);
+    return *s.make<part2>();
 }
 
 }  // namespace vorlane

@@ -22,7 +22,7 @@ struct part3_test : testing::Test {
         rand_state = 1;
         letter_cursor = 0;
         queue_cues({});
-        p = new part3(s);
+        p = s.make<part3>();
     }
     void TearDown() override
     {

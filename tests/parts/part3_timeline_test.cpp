@@ -180,7 +180,7 @@ TEST_F(part3_timeline, a_later_run_goes_on_with_the_next_letter)
     EXPECT_EQ(letter_cursor, 3);  // V, i and R drawn
     scene next(myengine, 0);
     set_part_time(0);
-    part3* again = new part3(next);
+    part3* again = next.make<part3>();
     set_part_time(100);
     render(next);
     EXPECT_EQ(letter_cursor, 4);

@@ -33,7 +33,7 @@ struct part4_test : testing::Test {
         part4_textures();
         set_part_time(0);
         no_cues();
-        p = new part4(s);
+        p = s.make<part4>();
     }
     void TearDown() override { cue_pos = cue_table; }
 

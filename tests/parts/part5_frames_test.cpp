@@ -41,7 +41,7 @@ struct part5_frames : testing::Test {
         set_part_time(0);
         flash_cursor = 0;
         kept_clock = time_func;
-        p = new part5(s);
+        p = s.make<part5>();
     }
     void TearDown() override
     {

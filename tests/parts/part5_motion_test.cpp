@@ -31,7 +31,7 @@ TEST(part5_spawn, throws_particles_close_around_the_group_centre_in_the_rand_ord
     scene s(myengine, 0);
     set_part_time(0);
     int (*kept_clock)() = time_func;
-    auto* p = new part5(s);
+    auto* p = s.make<part5>();
     time_func = kept_clock;
     p->centres[3].set(40, -20, 10, 0);
     rand_state = 77;

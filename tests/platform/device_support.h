@@ -50,11 +50,22 @@ class device_test : public ::testing::Test {
 public:
     static device& dev()
     {
-        static device* d = [] {
-            window* w = create_window(back_width, back_height, true);
-            return create_device(*w, back_width, back_height);
-        }();
-        return *d;
+        // Released when the program ends, before the leak check stops every
+        // thread to scan memory: the renderer's threads must be gone by then.
+        static struct test_device {
+            device* d = nullptr;
+            test_device()
+            {
+                window* w = create_window(back_width, back_height, true);
+                d = create_device(*w, back_width, back_height);
+            }
+            ~test_device()
+            {
+                d->release();
+                close_platform();
+            }
+        } world;
+        return *world.d;
     }
 
 protected:
