@@ -30,7 +30,7 @@ void render(scene& s)
     for (int i = 0; i < s.no_lights; ++i)
         set_light(i, *s.lights.at(i));
     d.set_render_state(D3DRS_LIGHTING, 1);
-    d.set_render_state(D3DRS_AMBIENT, frame_ambient);
+    d.set_render_state(D3DRS_AMBIENT, s.ambient);
     d.set_vertex_shader(vertex_fvf);
     d.set_stream_source(0, s.vb.buffer, sizeof(fvf_vertex));
     d.set_indices(s.ib.buffer, 0);
@@ -72,8 +72,12 @@ void set_material(const material& m)
     device& d = *pd3dDev;
     d3d_material dm;
     dm.diffuse = m.colour;
-    dm.ambient = m.colour;
+    dm.diffuse.r *= m.diffuse;
+    dm.diffuse.g *= m.diffuse;
+    dm.diffuse.b *= m.diffuse;
+    dm.ambient = dm.diffuse;
     dm.specular = m.colour;
+    dm.emissive = {m.colour.r * m.luminosity, m.colour.g * m.luminosity, m.colour.b * m.luminosity, 0};
     d.set_material(dm);
 
     if (m.blend == 1 || m.blend == 2) {

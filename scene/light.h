@@ -20,6 +20,7 @@ struct light {
     float cone_angle = 0;
     float edge_angle = 0;
     anim_transform anim;
+    int parent = -1;           // the object it hangs from, -1 for none
 };
 
 }  // namespace vorlane

@@ -2,11 +2,15 @@
 
 #include "engine/whole_file.h"
 #include "runtime/fatal.h"
+#include "scene/content_path.h"
 #include "scene/scene.h"
 
 #include <algorithm>
 #include <cstring>
+#include <cmath>
 #include <map>
+#include <span>
+#include <tuple>
 #include <vector>
 
 namespace vorlane {
@@ -110,13 +114,29 @@ public:
     const std::string& name;
 };
 
+// How a surface looks, as far as the material shows it.
+struct surface_data {
+    d3d_color_value colour{1, 1, 1, 1};
+    float diffuse = 1;
+    float luminosity = 0;
+    float transparency = 0;
+    float smoothing = 0;  // largest angle between smoothed faces, radians; 0: flat
+};
+
 struct object_data {
     std::vector<vector> points;
     std::vector<int> corners;  // point indices of every face, face after face
     std::vector<face> faces;
     std::vector<std::string> surfaces;  // names by surface number
-    std::map<std::string, d3d_color_value> colours;
+    std::map<std::string, surface_data> looks;
 };
+
+// LightWave's smoothing angle where an old file asks for smoothing
+// without giving one: 89.5 degrees, so right angles stay sharp.
+constexpr float default_smoothing = 1.5620697f;
+constexpr unsigned lwob_smoothing_flag = 4;
+// Old files give levels as 16-bit fractions of 256.
+constexpr float lwob_level = 256.0f;
 
 void read_points(chunk_reader& c, object_data& o, std::size_t& layer_start)
 {
@@ -185,34 +205,45 @@ void read_surface_tags(chunk_reader& c, object_data& o, std::size_t faces_start)
     }
 }
 
+// Surface levels: a float (the newer format, and the older one's V*
+// forms), or the older format's fraction of 256.
 void read_surface(chunk_reader& c, object_data& o, bool lwo2)
 {
-    const std::string surface = c.s0();
+    const std::string name = c.s0();
     if (lwo2)
         c.s0();  // the surface it derives from
+    surface_data& look = o.looks[name];
+    bool lwob_smoothed = false;
     while (c.left() > 0) {
         std::string id;
         chunk_reader sub = c.chunk(id, true);
-        if (id != "COLR")
-            continue;
-        d3d_color_value colour{1, 1, 1, 1};
-        if (lwo2) {
-            colour.r = sub.f4();
-            colour.g = sub.f4();
-            colour.b = sub.f4();
-        } else {
+        if (id == "COLR" && lwo2) {
+            look.colour.r = sub.f4();
+            look.colour.g = sub.f4();
+            look.colour.b = sub.f4();
+        } else if (id == "COLR") {
             const std::uint8_t* rgb = sub.take(3);
-            colour.r = rgb[0] / 255.0f;
-            colour.g = rgb[1] / 255.0f;
-            colour.b = rgb[2] / 255.0f;
+            look.colour.r = rgb[0] / 255.0f;
+            look.colour.g = rgb[1] / 255.0f;
+            look.colour.b = rgb[2] / 255.0f;
+        } else if (id == "DIFF" || id == "LUMI" || id == "TRAN" || id == "VDIF" || id == "VLUM" || id == "VTRN") {
+            const float level = lwo2 || id[0] == 'V' ? sub.f4() : static_cast<std::int16_t>(sub.u2()) / lwob_level;
+            const char kind = id[0] == 'V' ? id[1] : id[0];
+            (kind == 'D' ? look.diffuse : kind == 'L' ? look.luminosity : look.transparency) = level;
+        } else if (id == "SMAN") {
+            look.smoothing = sub.f4();
+        } else if (id == "FLAG" && !lwo2) {
+            lwob_smoothed = (sub.u2() & lwob_smoothing_flag) != 0;
         }
-        o.colours[surface] = colour;
     }
+    // The older format smooths only where its flag says so.
+    if (!lwo2)
+        look.smoothing = lwob_smoothed ? (look.smoothing > 0 ? look.smoothing : default_smoothing) : 0;
 }
 
 // One mesh per surface that has faces of three or more corners (lines and
 // points are not drawn), in surface order, faces without a surface last.
-void add_to_scene(chunk_reader& c, const object_data& o, scene& s)
+object* add_to_scene(chunk_reader& c, const object_data& o, scene& s)
 {
     std::vector<int> order;
     for (int i = 0; i < static_cast<int>(o.faces.size()); ++i) {
@@ -229,51 +260,82 @@ void add_to_scene(chunk_reader& c, const object_data& o, scene& s)
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
 
     std::vector<mesh> meshes;
-    std::vector<int> local(o.points.size());
-    std::vector<int> stamp(o.points.size(), -1);  // the mesh that numbered the point
     std::vector<fvf_vertex> vertices;
     std::vector<int> indices;
     const int object_index = s.no_objects;
     for (std::size_t at = 0; at < order.size();) {
         const int surface = o.faces[order[at]].surface;
-        const int mesh_number = static_cast<int>(meshes.size());
+        surface_data look;
+        if (surface >= 0 && o.looks.count(o.surfaces[surface]))
+            look = o.looks.at(o.surfaces[surface]);
         mesh m;
         m.min_index = s.no_vertices;
         m.start_index = s.no_indices;
         m.object = object_index;
         vertices.clear();
         indices.clear();
-        for (; at < order.size() && o.faces[order[at]].surface == surface; ++at) {
-            const face& f = o.faces[order[at]];
+        std::size_t done = at;
+        while (done < order.size() && o.faces[order[done]].surface == surface)
+            ++done;
+        const std::span<const int> faces(order.data() + at, done - at);
+        at = done;
+
+        // Clockwise seen from the front, each triangle's cross product
+        // points out of the face; their sum is the face's normal, weighted
+        // by its area.
+        std::vector<vector> normal(faces.size());
+        std::vector<vector> unit(faces.size());
+        std::map<int, std::vector<int>> faces_at;  // of each point, by position in faces
+        for (std::size_t i = 0; i < faces.size(); ++i) {
+            const face& f = o.faces[faces[i]];
             const int* corner = &o.corners[f.first];
-            for (int k = 0; k < f.count; ++k) {
-                const int point = corner[k];
-                if (stamp[point] != mesh_number) {
-                    stamp[point] = mesh_number;
-                    local[point] = static_cast<int>(vertices.size());
-                    const vector& p = o.points[point];
-                    vertices.push_back(fvf_vertex{p.x, p.y, p.z, 0, 0, 0, 0, 0});
-                }
-            }
-            // Clockwise seen from the front, each triangle's cross product
-            // points out of the face; their sum is the face's normal,
-            // weighted by its area, which each of its corners takes once.
-            vector face_normal;
             for (int k = 1; k + 1 < f.count; ++k) {
                 vector a, b, n;
                 a.difference(o.points[corner[k]], o.points[corner[0]]);
                 b.difference(o.points[corner[k + 1]], o.points[corner[0]]);
                 n.cross(a, b);
-                face_normal.add(n);
-                for (int c : {corner[0], corner[k], corner[k + 1]})
-                    indices.push_back(local[c]);
+                normal[i].add(n);
             }
+            unit[i] = normal[i];
+            if (unit[i].length() > 0)
+                unit[i].normalize();
+            for (int k = 0; k < f.count; ++k)
+                faces_at[corner[k]].push_back(static_cast<int>(i));
+        }
+        // A corner of a smoothed surface takes the normals of the faces
+        // around its point that meet its own face at no more than the
+        // smoothing angle; other corners take their face's. Corners of one
+        // point with the same normal share a vertex.
+        const float smooth_cos = std::cos(look.smoothing);
+        std::map<std::tuple<int, float, float, float>, int> vertex_of;
+        for (std::size_t i = 0; i < faces.size(); ++i) {
+            const face& f = o.faces[faces[i]];
+            const int* corner = &o.corners[f.first];
+            std::vector<int> local(static_cast<std::size_t>(f.count));
             for (int k = 0; k < f.count; ++k) {
-                fvf_vertex& v = vertices[local[corner[k]]];
-                v.nx += face_normal.x;
-                v.ny += face_normal.y;
-                v.nz += face_normal.z;
+                vector n = normal[i];
+                if (look.smoothing > 0) {
+                    n = vector{};
+                    for (int g : faces_at[corner[k]]) {
+                        const vector& u = unit[g];
+                        if (unit[i].x * u.x + unit[i].y * u.y + unit[i].z * u.z >= smooth_cos)
+                            n.add(normal[g]);
+                    }
+                }
+                if (n.length() > 0)
+                    n.normalize();
+                const auto key = std::make_tuple(corner[k], n.x, n.y, n.z);
+                auto found = vertex_of.find(key);
+                if (found == vertex_of.end()) {
+                    found = vertex_of.emplace(key, static_cast<int>(vertices.size())).first;
+                    const vector& p = o.points[corner[k]];
+                    vertices.push_back(fvf_vertex{p.x, p.y, p.z, n.x, n.y, n.z, 0, 0});
+                }
+                local[k] = found->second;
             }
+            for (int k = 1; k + 1 < f.count; ++k)
+                for (int c : {0, k, k + 1})
+                    indices.push_back(local[c]);
         }
         if (s.no_vertices + static_cast<long long>(vertices.size()) > max_vertices)
             fatal(("Object file too large - " + c.name).c_str());
@@ -283,12 +345,7 @@ void add_to_scene(chunk_reader& c, const object_data& o, scene& s)
         vector low{vertices[0].x, vertices[0].y, vertices[0].z, 1};
         vector high = low;
         s.vb.lock();
-        for (fvf_vertex& v : vertices) {
-            vector n{v.nx, v.ny, v.nz, 0};
-            n.normalize();
-            v.nx = n.x;
-            v.ny = n.y;
-            v.nz = n.z;
+        for (const fvf_vertex& v : vertices) {
             *s.vb.vertex(s.no_vertices++) = v;
             low.set(std::min(low.x, v.x), std::min(low.y, v.y), std::min(low.z, v.z), 1);
             high.set(std::max(high.x, v.x), std::max(high.y, v.y), std::max(high.z, v.z), 1);
@@ -305,30 +362,47 @@ void add_to_scene(chunk_reader& c, const object_data& o, scene& s)
         m.material = s.no_materials++;
         material* mat = s.materials.at(m.material);
         *mat = material{};
-        if (surface >= 0) {
-            const auto colour = o.colours.find(o.surfaces[surface]);
-            if (colour != o.colours.end())
-                mat->colour = colour->second;
-        }
+        mat->colour = look.colour;
+        mat->colour.a = 1 - std::clamp(look.transparency, 0.0f, 1.0f);
+        if (look.transparency > 0)
+            mat->blend = 1;
+        mat->diffuse = look.diffuse;
+        mat->luminosity = look.luminosity;
         meshes.push_back(m);
     }
 
     object* added = s.add_object(static_cast<int>(meshes.size()));
     std::copy(meshes.begin(), meshes.end(), added->meshes.get());
+    return added;
 }
 
 }  // namespace
 
 void lwo_loader::load(std::string_view file, scene& s)
 {
-    std::string path(file);
-    if (!folder.empty() && (path.empty() || path[0] != '/'))
-        path = folder + "/" + path;
+    load_layer(file, 0, s);
+}
+
+void lwo_loader::load_layer(std::string_view file, int number, scene& s)
+{
     std::string bytes;
-    if (!read_whole_file(path, bytes))
-        fatal(("Cannot open object file - " + path).c_str());
-    name = path;
+    std::string found;
+    std::string message;
+    if (!read_content_file(folder, std::string(file), "object file", bytes, found, message))
+        fatal(message.c_str());
+    name = found;
+    layer = number;
     parse(bytes, s);
+    layer = 0;
+
+    // A layer whose parent layer of the same file came in before hangs
+    // from it.
+    object* added = s.objects.at(s.no_objects - 1);
+    for (const loaded_layer& l : loaded)
+        if (l.in == &s && l.path == found && l.number == parent_layer && l.object < s.no_objects - 1)
+            added->parent = l.object;
+    if (number > 0)
+        loaded.push_back(loaded_layer{&s, found, number - 1, s.no_objects - 1});
 }
 
 void lwo_loader::parse(std::string_view bytes, scene& s)
@@ -352,16 +426,37 @@ void lwo_loader::parse(std::string_view bytes, scene& s)
     std::size_t layer_start = 0;
     std::size_t faces_start = 0;
     bool last_faces_were_faces = false;
+    // Before any LAYR chunk everything is the first layer.
+    bool in_layer = layer <= 1;
+    vector pivot;
+    parent_layer = -1;
     while (form.left() > 0) {
         std::string id;
         chunk_reader c = form.chunk(id, false);
-        if (id == "PNTS") {
+        if (id == "LAYR" && lwo2) {
+            const int number = static_cast<int>(c.u2());
+            in_layer = layer == 0 || number + 1 == layer;
+            if (layer > 0 && in_layer) {
+                c.u2();  // flags
+                pivot.x = c.f4();
+                pivot.y = c.f4();
+                pivot.z = c.f4();
+                pivot.w = 1;
+                c.s0();  // name
+                // The parent is optional; 0xFFFF is none.
+                parent_layer = c.left() >= 2 ? static_cast<std::int16_t>(c.u2()) : -1;
+            }
+        } else if (!in_layer && (id == "PNTS" || id == "POLS" || id == "PTAG")) {
+            continue;
+        } else if (id == "PNTS") {
             read_points(c, o, layer_start);
         } else if (id == "POLS") {
             faces_start = o.faces.size();
-            last_faces_were_faces = !lwo2 || c.id() == "FACE";
+            // Subdivision patches are drawn as their cages.
+            const std::string kind = lwo2 ? c.id() : "FACE";
+            last_faces_were_faces = kind == "FACE" || kind == "PTCH";
             if (!last_faces_were_faces)
-                continue;  // curves, patches, bones: not drawn
+                continue;  // curves, bones: not drawn
             if (lwo2)
                 read_faces_lwo2(c, o, layer_start);
             else
@@ -376,7 +471,9 @@ void lwo_loader::parse(std::string_view bytes, scene& s)
             read_surface(c, o, lwo2);
         }
     }
-    add_to_scene(form, o, s);
+    object* added = add_to_scene(form, o, s);
+    added->pivot = pivot;
+    added->parent = -1;
 }
 
 }  // namespace vorlane

@@ -20,6 +20,10 @@ struct material {
     int blend = -1;                         // 1 alpha blending, 2 additive, else opaque
     layer layers[2];                        // layer i on texture stage i
     int no_layers = 0;
+    // Surfaces of object files: the share of the colour that diffuse and
+    // ambient light reflect, and the share it glows with on its own.
+    float diffuse = 1;
+    float luminosity = 0;
 
     // The next free layer. A material has room for two; asking for a third
     // is fatal rather than a write past the material.

@@ -42,7 +42,7 @@ TEST(loader_fuzz_corpus, scene_file_seeds)
         {"scene_v1_windows.lws", ""},
         {"scene_v3.lws", ""},
         {"truncated_v3.lws", "Invalid scene file"},
-        {"version_2.lws", "I'm not able to handle this scene file version"},
+        {"version_6.lws", "I'm not able to handle this scene file version"},
     };
     EXPECT_EQ(replay("corpus_lws", loader_input::lws, outcomes), int(outcomes.size()));
 }

@@ -93,6 +93,9 @@ inline iff_bytes cube_points()
     return p;
 }
 
+// The sides are smoothed across every edge, the caps flat.
+inline constexpr float smooth_sides = 3.1415927f;
+
 // Sides orange (1, 0.5, 0.25), top and bottom blue (0, 0, 1). A line and
 // a single point come after the faces, untagged.
 inline std::string lwo2_cube()
@@ -116,10 +119,12 @@ inline std::string lwo2_cube()
         ptag.u2(static_cast<unsigned>(f)).u2(static_cast<unsigned>(cube_surface(f)));
     iff_bytes bbox;
     bbox.f4(-0.5f).f4(-0.5f).f4(-0.5f).f4(0.5f).f4(0.5f).f4(0.5f);
-    iff_bytes sides, sides_colour, sides_diffuse;
+    iff_bytes sides, sides_colour, sides_diffuse, sides_smoothing;
     sides_colour.f4(1).f4(0.5f).f4(0.25f).u2(0);
     sides_diffuse.f4(1).u2(0);
+    sides_smoothing.f4(smooth_sides);
     sides.s0("Sides").s0("").sub_chunk("COLR", sides_colour).sub_chunk("DIFF", sides_diffuse);
+    sides.sub_chunk("SMAN", sides_smoothing);
     iff_bytes caps, caps_colour;
     caps_colour.f4(0).f4(0).f4(1).u2(0);
     caps.s0("Caps").s0("").sub_chunk("COLR", caps_colour);
@@ -144,9 +149,12 @@ inline std::string lwob_cube()
         pols.u2(static_cast<unsigned>(cube_surface(f) + 1));
     }
     pols.u2(2).u2(0).u2(7).u2(1);
-    iff_bytes sides, sides_colour;
+    iff_bytes sides, sides_colour, sides_flags, sides_smoothing;
     sides_colour.bytes = std::string("\xff\x80\x40\x00", 4);
-    sides.s0("Sides").sub_chunk("COLR", sides_colour);
+    sides_flags.u2(4);  // smoothing
+    sides_smoothing.f4(smooth_sides);
+    sides.s0("Sides").sub_chunk("COLR", sides_colour).sub_chunk("FLAG", sides_flags);
+    sides.sub_chunk("SMAN", sides_smoothing);
     iff_bytes caps, caps_colour;
     caps_colour.bytes = std::string("\x00\x00\xff\x00", 4);
     caps.s0("Caps").sub_chunk("COLR", caps_colour);

@@ -233,8 +233,9 @@ TEST(lwo_loader, objects_are_looked_for_in_the_folder)
     f.loader.folder = std::string(VORLANE_SOURCE_DIR) + "/tests/scene/lightwave";
     f.loader.load("cube.lwo", f.s);
     EXPECT_EQ(f.s.objects.at(0)->mesh_count, 2);
-    EXPECT_EXIT(f.loader.load("missing.lwo", f.s), testing::ExitedWithCode(255),
-                "^Cannot open object file - .*/tests/scene/lightwave/missing.lwo\n$");
+    EXPECT_EXIT(f.loader.load("Objects\\missing.lwo", f.s), testing::ExitedWithCode(255),
+                "^Cannot open object file - Objects.missing.lwo \\(looked for "
+                "[^,]*/tests/scene/lightwave/Objects/missing.lwo, [^,]*/tests/scene/lightwave/missing.lwo\\)\n$");
 }
 
 TEST(lwo_loader, a_scene_and_its_objects_load_together)

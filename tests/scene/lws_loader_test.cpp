@@ -179,11 +179,12 @@ TEST(lws_text, blank_lines_between_keyword_lines_are_skipped)
     EXPECT_EQ(plain.s.no_lights, 3);
 }
 
-TEST(lws_version_3, objects_are_loaded_by_their_bare_file_names_and_null_objects_are_made)
+TEST(lws_version_3, objects_are_loaded_by_their_paths_as_written_and_null_objects_are_made)
 {
     lws_fixture f;
     f.parse(lightwave_file("scene_v3.lws"));
-    EXPECT_EQ(f.objects.names, (std::vector<std::string>{"base.lwo", "arm.lwo", "hand.lwo"}));
+    EXPECT_EQ(f.objects.names,
+              (std::vector<std::string>{"C:\\Scenes\\Objects\\base.lwo", "Objects/arm.lwo", "hand.lwo"}));
     ASSERT_EQ(f.s.no_objects, 4);
     EXPECT_EQ(f.s.objects.at(1)->mesh_count, 0);  // the null object
     EXPECT_EQ(f.s.frames_per_second, 30.0f);
@@ -202,8 +203,8 @@ TEST(lws_version_3, parent_items_drop_the_item_kind_and_count_from_the_first_obj
     EXPECT_EQ(f.s.objects.at(6)->parent, 5);  // 10000002
 
     lws_fixture g(1);
-    g.parse("LWSC\n3\nAddNullObject a\nAddNullObject b\nAddNullObject c\nAddNullObject d\nParentItem 10000003\n");
-    EXPECT_EQ(g.s.objects.at(4)->parent, 4);  // first_object + 3
+    g.parse("LWSC\n3\nAddNullObject a\nAddNullObject b\nAddNullObject c\nParentItem 10000003\nAddNullObject d\n");
+    EXPECT_EQ(g.s.objects.at(3)->parent, 4);  // first_object + 3
 }
 
 TEST(lws_version_3, key_times_are_seconds_at_thirty_frames_and_rotations_stay_radians)
@@ -272,7 +273,7 @@ TEST(lws_failures, each_has_its_message)
 {
     lws_fixture f;
     EXPECT_EXIT(f.parse("LWOB\n1\n"), testing::ExitedWithCode(255), "^Invalid scene file\n$");
-    EXPECT_EXIT(f.parse("LWSC\n2\n"), testing::ExitedWithCode(255),
+    EXPECT_EXIT(f.parse("LWSC\n6\n"), testing::ExitedWithCode(255),
                 "^I'm not able to handle this scene file version\n$");
     EXPECT_EXIT(f.parse("LWSC\n3\nLoadObjectLayer NullObject\n"), testing::ExitedWithCode(255),
                 "^Loading null object\\?\n$");

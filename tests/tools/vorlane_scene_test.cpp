@@ -107,11 +107,45 @@ TEST_F(vorlane_scene, an_object_that_does_not_load_ends_with_its_message)
     }
     const auto r = run((dir / "lost.lws").string() + " --capture " + (dir / "frames").string());
     EXPECT_EQ(r.code, 255);
-    EXPECT_NE(r.out.find("Cannot open object file - " + dir.string() + "/missing.lwo"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Cannot open object file - Objects/missing.lwo (looked for " + dir.string() +
+                         "/Objects/missing.lwo, "),
+              std::string::npos)
+        << r.out;
 
     const auto missing = run((dir / "none.lws").string() + " --capture " + (dir / "frames").string());
     EXPECT_EQ(missing.code, 255);
     EXPECT_NE(missing.out.find("Cannot open scene file - "), std::string::npos) << missing.out;
+}
+
+TEST_F(vorlane_scene, a_crafted_chain_of_parents_and_a_huge_frame_range_end_in_order)
+{
+    {
+        // Object 0 hangs from the last null, each later one from the one
+        // before: placing object 0 walks all of them.
+        std::ofstream scene(dir / "chain.lws");
+        const int n = 60000;
+        scene << "LWSC\n3\nLastFrame 0\n";
+        for (int i = 0; i < n; ++i) {
+            scene << "AddNullObject n\n";
+            const int parent = i == 0 ? n - 1 : i >= 2 ? i - 1 : -1;
+            if (parent >= 0)
+                scene << "ParentItem " << std::hex << 0x10000000 + parent << std::dec << "\n";
+        }
+    }
+    const auto chain = run((dir / "chain.lws").string() + " --capture " + (dir / "frames").string());
+    EXPECT_EQ(chain.code, 0) << chain.out;
+    EXPECT_TRUE(std::filesystem::exists(frame(0)));
+
+    {
+        std::ofstream scene(dir / "long.lws");
+        scene << "LWSC\n1\nFirstFrame -2000000000\nLastFrame 2000000000\nFramesPerSecond 1\n";
+    }
+    // Ten minutes of scene time at one frame a second.
+    const auto capped = run((dir / "long.lws").string() + " --capture " + (dir / "frames").string() + " --fps 1");
+    EXPECT_EQ(capped.code, 0) << capped.out;
+    EXPECT_NE(capped.out.find("capturing the first 600 seconds"), std::string::npos) << capped.out;
+    EXPECT_TRUE(std::filesystem::exists(frame(600)));
+    EXPECT_FALSE(std::filesystem::exists(frame(601)));
 }
 
 TEST_F(vorlane_scene, a_bad_command_line_exits_2)
