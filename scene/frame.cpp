@@ -56,7 +56,8 @@ void set_light(int index, const light& l)
     d3d_light dl;
     dl.type = static_cast<std::uint32_t>(l.type);
     dl.diffuse = l.colour;
-    dl.ambient = l.colour;
+    dl.ambient = {l.colour.r * l.ambient_share, l.colour.g * l.ambient_share, l.colour.b * l.ambient_share,
+                  l.colour.a};
     dl.position = {l.position.x, l.position.y, l.position.z};
     dl.direction = {l.direction.x, l.direction.y, l.direction.z};
     dl.range = l.range;

@@ -35,12 +35,9 @@ constexpr int behaviour_constant = 1;
 constexpr int behaviour_repeat = 2;
 constexpr int behaviour_oscillate = 3;
 constexpr int behaviour_offset_repeat = 4;
-constexpr int behaviour_linear = 5;
 // Item kinds in the top four bits of an item number.
 constexpr unsigned long long object_item = 1;
 constexpr unsigned long long bone_item = 4;
-// A track end mode that is neither wrap nor hold runs the last segment on.
-constexpr int end_extrapolate = 2;
 // A number longer than this is not a number any scene writes.
 constexpr int number_room = 64;
 
@@ -259,10 +256,11 @@ void lws_loader::read_envelope(track& t, int version)
         read_line();  // "Behaviors pre post"
         t.spline = every_key_straight ? 0 : 1;
         const int post = std::strcmp(keyword, "Behaviors") == 0 ? line_int[1] : behaviour_constant;
-        t.end_mode = post == behaviour_linear ? end_extrapolate
-                     : post == behaviour_repeat || post == behaviour_oscillate || post == behaviour_offset_repeat
-                         ? end_wrap
-                         : end_hold;
+        // Tracks wrap or hold: repeating kinds wrap, the others (reset,
+        // constant, linear) hold the last key.
+        const bool repeats =
+            post == behaviour_repeat || post == behaviour_oscillate || post == behaviour_offset_repeat;
+        t.end_mode = repeats ? end_wrap : end_hold;
     }
     next_line();  // "}"
 }
@@ -392,6 +390,7 @@ void lws_loader::add_light(scene& s)
     // LightWave's new light: a white distant light at full intensity.
     current_light->type = 3;
     current_light->colour = {1, 1, 1, 1};
+    current_light->ambient_share = 0;
     current_light->parent = -1;
     intensities.push_back(1.0f);
     current_object = nullptr;

@@ -63,6 +63,7 @@ void light_scene(scene& s)
     light* l = s.lights.at(s.no_lights++);
     l->type = 3;
     l->colour = {1, 1, 1, 1};
+    l->ambient_share = 0;
     const float placement[9] = {0, 0, 0, 0.5f, 0.6f, 0, 1, 1, 1};  // yaw, pitch in radians
     for (int k = 0; k < 9; ++k) {
         const track_key key{placement[k], 0};
@@ -95,6 +96,14 @@ struct player {
     }
 
     double frame_ms(double frame) const { return frame * 1000 / s.frames_per_second; }
+
+    // A frame loads the lights before its effects run: the animation
+    // places them first, so they light this frame where they are in it.
+    void draw()
+    {
+        anim.pre_render(s);
+        render(s);
+    }
 };
 
 bool capture(player& p, const std::string& out, int fps)
@@ -112,7 +121,7 @@ bool capture(player& p, const std::string& out, int fps)
     device& d = *myengine.pd3dDev;
     for (long long k = 0; k < frames; ++k) {
         scene_ms = static_cast<int>(std::lround(first + k * 1000.0 / fps));
-        render(p.s);
+        p.draw();
         const std::vector<std::uint32_t> pixels = d.read_surface(d.get_back_buffer());
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%06lld.png", k);
@@ -137,7 +146,7 @@ void play(player& p)
         const double elapsed =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         scene_ms = static_cast<int>(first + (length > 0 ? std::fmod(elapsed, length) : 0));
-        render(p.s);
+        p.draw();
     }
 }
 

@@ -165,4 +165,50 @@ inline std::string lwob_cube()
     return form("LWOB", chunks).bytes;
 }
 
+// The cube with every face of one grey surface (0.8), smoothed up to
+// the given angle in radians (0: no SMAN chunk, flat).
+inline std::string lwo2_grey_cube(float smoothing)
+{
+    iff_bytes tags;
+    tags.s0("Grey");
+    iff_bytes pols;
+    pols.id("FACE");
+    for (const auto& f : cube_faces()) {
+        pols.u2(static_cast<unsigned>(f.size()));
+        for (int v : f)
+            pols.u2(static_cast<unsigned>(v));
+    }
+    iff_bytes ptag;
+    ptag.id("SURF");
+    for (int f = 0; f < 6; ++f)
+        ptag.u2(static_cast<unsigned>(f)).u2(0);
+    iff_bytes grey, colour, angle;
+    colour.f4(0.8f).f4(0.8f).f4(0.8f).u2(0);
+    grey.s0("Grey").s0("").sub_chunk("COLR", colour);
+    if (smoothing > 0)
+        grey.sub_chunk("SMAN", angle.f4(smoothing));
+    iff_bytes chunks;
+    chunks.chunk("TAGS", tags).chunk("PNTS", cube_points()).chunk("POLS", pols).chunk("PTAG", ptag);
+    chunks.chunk("SURF", grey);
+    return form("LWO2", chunks).bytes;
+}
+
+// Two layers: layer 1 (file number 0) the cube's bottom face, layer 2
+// (number 1) a triangle with its pivot at (1, 2, 3), hanging from layer 1.
+inline std::string lwo2_two_layers()
+{
+    iff_bytes first, second;
+    first.u2(0).u2(0).f4(0).f4(0).f4(0).s0("bottom");
+    second.u2(1).u2(0).f4(1).f4(2).f4(3).s0("triangle").u2(0);
+    iff_bytes square, triangle;
+    square.id("FACE").u2(4).u2(0).u2(1).u2(5).u2(4);
+    triangle.id("FACE").u2(3).u2(0).u2(1).u2(2);
+    iff_bytes three;
+    three.f4(0).f4(0).f4(0).f4(0).f4(1).f4(0).f4(1).f4(0).f4(0);
+    iff_bytes chunks;
+    chunks.chunk("LAYR", first).chunk("PNTS", cube_points()).chunk("POLS", square);
+    chunks.chunk("LAYR", second).chunk("PNTS", three).chunk("POLS", triangle);
+    return form("LWO2", chunks).bytes;
+}
+
 }  // namespace vorlane::test

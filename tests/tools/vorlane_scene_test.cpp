@@ -9,6 +9,7 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -97,6 +98,34 @@ TEST_F(vorlane_scene, capture_follows_the_camera_past_the_cube)
     const picture end = read_png(frame(30));
     EXPECT_TRUE(end.cube(80, 240));
     EXPECT_TRUE(end.background(320, 240));
+}
+
+// The grey cube seen from above its front right edge, lit by a distant
+// light turned 30 degrees in heading and pitch, in a content folder.
+TEST_F(vorlane_scene, a_flat_cube_shows_three_faces_in_three_shades_and_a_smoothed_one_shades_across_a_face)
+{
+    const std::string content = scenes + "content/Scenes/";
+    const auto flat = run(content + "lit_cube.lws --capture " + (dir / "frames").string());
+    ASSERT_EQ(flat.code, 0) << flat.out;
+    const picture cube = read_png(frame(0));
+    ASSERT_EQ(cube.width, 640);
+    const auto grey = [&](int x, int y) { return static_cast<int>(cube.at(x, y)[1]); };
+    // Each face is one colour, and no two faces are alike: the front
+    // faces the light most, the top less, the right side not at all.
+    EXPECT_EQ(grey(200, 230), grey(340, 380));  // front
+    EXPECT_EQ(grey(220, 190), grey(420, 178));  // top
+    EXPECT_EQ(grey(370, 300), grey(430, 220));  // right
+    EXPECT_GT(grey(270, 300), grey(310, 175) + 20);
+    EXPECT_GT(grey(310, 175), grey(400, 290) + 20);
+    // The right side gets only the ambient light: 0.1 of the grey 0.8.
+    EXPECT_NEAR(grey(400, 290), 0.08 * 255, 2);
+    EXPECT_TRUE(cube.background(40, 40));
+
+    std::filesystem::remove_all(dir / "frames");
+    const auto smooth = run(content + "smooth_cube.lws --capture " + (dir / "frames").string());
+    ASSERT_EQ(smooth.code, 0) << smooth.out;
+    const picture round = read_png(frame(0));
+    EXPECT_GT(std::abs(static_cast<int>(round.at(200, 300)[1]) - round.at(340, 300)[1]), 10);
 }
 
 TEST_F(vorlane_scene, an_object_that_does_not_load_ends_with_its_message)
