@@ -64,6 +64,14 @@ void set_light(int index, const light& l)
     dl.attenuation0 = l.attenuation[0];
     dl.attenuation1 = l.attenuation[1];
     dl.attenuation2 = l.attenuation[2];
+    // A scene file's spot: its cone and soft edge are half-angles in
+    // degrees; the device takes the whole inner and outer angles.
+    if (l.cone_angle > 0) {
+        constexpr float degree = 3.14159265f / 180;
+        dl.theta = 2 * std::max(l.cone_angle - l.edge_angle, 0.0f) * degree;
+        dl.phi = 2 * l.cone_angle * degree;
+        dl.falloff = 1;
+    }
     pd3dDev->set_light(index, dl);
     pd3dDev->light_enable(index, true);
 }

@@ -17,8 +17,8 @@ struct light {
     float ambient_share = 1;
     float range = 0;
     float attenuation[3] = {}; // constant, linear, quadratic
-    // Scene files describe spot cones with these; the device light does
-    // not take them.
+    // Scene files describe spot cones with these (degrees); a cone angle
+    // gives the device spot its cone.
     float falloff = 0;
     float cone_angle = 0;
     float edge_angle = 0;

@@ -3,7 +3,9 @@
 // cages of subdivision patches become triangles (larger faces fanned from
 // their first point); a smoothed surface averages the normals of faces
 // that meet within its smoothing angle, others are flat. Each surface's
-// colour, diffuse and luminous levels and transparency become a material.
+// colour, diffuse and luminous levels and transparency become a material,
+// and its first colour image map (planar, cylindrical, spherical, cubic or
+// by UV map) a texture with the vertices' coordinates made for it.
 #pragma once
 
 #include "scene/scene_loader.h"
@@ -35,6 +37,8 @@ public:
     int layer = 0;       // what parse reads: 0 every layer, n the file's layer n
 
 private:
+    int load_texture(const std::string& image) const;
+
     struct loaded_layer {
         const scene* in;
         std::string path;

@@ -211,4 +211,55 @@ inline std::string lwo2_two_layers()
     return form("LWO2", chunks).bytes;
 }
 
+// The cube glowing white (luminous 1, diffuse 0) under an image: laid on
+// along the axis (z unless given) from a unit square round the origin
+// (projection 0, or 1 and 2 around the axis), or by the UV map "uv",
+// which mirrors it left to right (projection 5).
+inline std::string lwo2_textured_cube(const std::string& image, int projection, unsigned map_axis = 2)
+{
+    iff_bytes tags;
+    tags.s0("Picture");
+    iff_bytes pols;
+    pols.id("FACE");
+    for (const auto& f : cube_faces()) {
+        pols.u2(static_cast<unsigned>(f.size()));
+        for (int v : f)
+            pols.u2(static_cast<unsigned>(v));
+    }
+    iff_bytes ptag;
+    ptag.id("SURF");
+    for (int f = 0; f < 6; ++f)
+        ptag.u2(static_cast<unsigned>(f)).u2(0);
+    iff_bytes clip, still;
+    still.s0(image);
+    clip.u4(1).sub_chunk("STIL", still);
+    iff_bytes uv;
+    uv.id("TXUV").u2(2).s0("uv");
+    for (int i = 0; i < 8; ++i)
+        uv.u2(static_cast<unsigned>(i)).f4(i & 1 ? 0.0f : 1.0f).f4(i & 2 ? 1.0f : 0.0f);
+
+    iff_bytes channel, enabled, header, centre, size, tmap, proj, axis, imag, vmap, block;
+    channel.id("COLR");
+    enabled.u2(1);
+    header.s0("\x80").sub_chunk("CHAN", channel).sub_chunk("ENAB", enabled);
+    centre.f4(0).f4(0).f4(0).u2(0);
+    size.f4(1).f4(1).f4(1).u2(0);
+    tmap.sub_chunk("CNTR", centre).sub_chunk("SIZE", size);
+    proj.u2(static_cast<unsigned>(projection));
+    axis.u2(map_axis);
+    imag.u2(1);
+    vmap.s0("uv");
+    block.sub_chunk("IMAP", header).sub_chunk("TMAP", tmap).sub_chunk("PROJ", proj).sub_chunk("AXIS", axis);
+    block.sub_chunk("IMAG", imag).sub_chunk("VMAP", vmap);
+    iff_bytes surface, luminous, diffuse;
+    luminous.f4(1).u2(0);
+    diffuse.f4(0).u2(0);
+    surface.s0("Picture").s0("").sub_chunk("LUMI", luminous).sub_chunk("DIFF", diffuse).sub_chunk("BLOK", block);
+
+    iff_bytes chunks;
+    chunks.chunk("TAGS", tags).chunk("CLIP", clip).chunk("PNTS", cube_points()).chunk("VMAP", uv);
+    chunks.chunk("POLS", pols).chunk("PTAG", ptag).chunk("SURF", surface);
+    return form("LWO2", chunks).bytes;
+}
+
 }  // namespace vorlane::test

@@ -339,6 +339,88 @@ TEST(lwo_loader, a_layer_loads_alone_with_its_pivot_and_hangs_from_its_parent_la
     EXPECT_EQ(f.s.objects.at(2)->pivot.x, 0.0f);
 }
 
+// The texture coordinates of the vertices at a point.
+std::set<std::array<float, 2>> uvs_at(lwo_fixture& f, float x, float y, float z)
+{
+    std::set<std::array<float, 2>> out;
+    for (int i = 0; i < f.s.no_vertices; ++i) {
+        const fvf_vertex v = f.vertex(i);
+        if (v.x == x && v.y == y && v.z == z)
+            out.insert({std::round(v.u * 1000) / 1000, std::round(v.v * 1000) / 1000});
+    }
+    return out;
+}
+
+const std::string content = std::string(VORLANE_SOURCE_DIR) + "/tests/scene/lightwave/content";
+
+TEST(lwo_loader, an_image_map_makes_a_texture_and_the_vertices_coordinates)
+{
+    lwo_fixture planar;
+    planar.loader.folder = content;
+    const int textures = myengine.no_textures;
+    planar.parse(test::lwo2_textured_cube("Images/quadrants.tga", 0));
+    EXPECT_EQ(myengine.no_textures, textures + 1);
+    const material& m = *planar.s.materials.at(0);
+    ASSERT_EQ(m.no_layers, 1);
+    EXPECT_EQ(m.layers[0].texture, textures);
+    EXPECT_EQ(m.map.projection, 0);
+    EXPECT_EQ(m.colour.g, 1.0f);
+    // Along z, the image's top left at (-x, +y); every corner of the +z
+    // face has the same coordinates as the one in front of it.
+    EXPECT_EQ(uvs_at(planar, -0.5f, 0.5f, -0.5f), (std::set<std::array<float, 2>>{{0, 0}}));
+    EXPECT_EQ(uvs_at(planar, 0.5f, -0.5f, 0.5f), (std::set<std::array<float, 2>>{{1, 1}}));
+
+    lwo_fixture uv;
+    uv.loader.folder = content;
+    uv.parse(test::lwo2_textured_cube("Images/quadrants.tga", 5));
+    EXPECT_EQ(uvs_at(uv, -0.5f, 0.5f, -0.5f), (std::set<std::array<float, 2>>{{1, 0}}));
+
+    // Around z, a sphere: the bottom (-y) face spans the seam, so its
+    // corners past it go one turn on.
+    lwo_fixture sphere;
+    sphere.loader.folder = content;
+    sphere.parse(test::lwo2_textured_cube("Images/quadrants.tga", 2, 2));
+    const std::set<std::array<float, 2>> at_7 = uvs_at(sphere, 0.5f, 0.5f, 0.5f);
+    ASSERT_FALSE(at_7.empty());
+    EXPECT_EQ(at_7.begin()->at(0), 0.625f);
+    EXPECT_EQ(at_7.begin()->at(1), 0.304f);
+    const auto at_0 = uvs_at(sphere, -0.5f, -0.5f, -0.5f);
+    EXPECT_TRUE(at_0.count({1.125f, 0.5f}) || at_0.count({1.125f, 0.696f})) << at_0.size();
+}
+
+TEST(lwo_loader, an_old_files_colour_texture_is_an_image_map)
+{
+    test::iff_bytes names, pols, surface, kind, image, flags, size;
+    names.s0("Old");
+    pols.u2(4).u2(0).u2(2).u2(3).u2(1).u2(1);
+    kind.s0("Planar Image Map");
+    image.s0("Images\\quadrants.png");
+    flags.u2(4);  // along z
+    size.f4(2).f4(2).f4(2);
+    surface.s0("Old").sub_chunk("CTEX", kind).sub_chunk("TIMG", image).sub_chunk("TFLG", flags);
+    surface.sub_chunk("TSIZ", size);
+    test::iff_bytes chunks;
+    chunks.chunk("PNTS", test::cube_points()).chunk("SRFS", names).chunk("POLS", pols).chunk("SURF", surface);
+    lwo_fixture f;
+    f.loader.folder = content;
+    f.parse(test::form("LWOB", chunks).bytes);
+    EXPECT_EQ(f.s.materials.at(0)->no_layers, 1);
+    EXPECT_EQ(f.s.materials.at(0)->map.size.x, 2.0f);
+    EXPECT_EQ(uvs_at(f, -0.5f, 0.5f, -0.5f), (std::set<std::array<float, 2>>{{0.25f, 0.25f}}));
+}
+
+TEST(lwo_loader, an_image_that_is_not_there_leaves_the_surface_untextured)
+{
+    lwo_fixture f;
+    f.loader.folder = content;
+    f.parse(test::lwo2_textured_cube("Images/missing.tga", 0));
+    EXPECT_EQ(f.s.materials.at(0)->no_layers, 0);
+    lwo_fixture g;
+    g.loader.folder = content;
+    g.parse(test::lwo2_textured_cube("Scenes/lit_cube.lws", 0));  // no image of a kind we read
+    EXPECT_EQ(g.s.materials.at(0)->no_layers, 0);
+}
+
 TEST(lwo_loader, objects_are_looked_for_in_the_folder)
 {
     lwo_fixture f;

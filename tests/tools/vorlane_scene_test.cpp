@@ -128,6 +128,48 @@ TEST_F(vorlane_scene, a_flat_cube_shows_three_faces_in_three_shades_and_a_smooth
     EXPECT_GT(std::abs(static_cast<int>(round.at(200, 300)[1]) - round.at(340, 300)[1]), 10);
 }
 
+// A glowing cube faces the camera with an image of four quadrants: red
+// top left, green top right, blue bottom left, white bottom right.
+TEST_F(vorlane_scene, images_of_each_kind_are_laid_where_their_map_puts_them)
+{
+    struct family {
+        const char* scene;
+        bool mirrored;  // the UV map turns the image left to right
+        int tolerance;  // JPEG is lossy
+    };
+    const int red[3] = {255, 0, 0}, green[3] = {0, 255, 0}, blue[3] = {0, 0, 255}, white[3] = {255, 255, 255};
+    for (const family& f : {family{"planar_tga", false, 0}, family{"uv_tga", true, 0},
+                            family{"planar_png", false, 0}, family{"planar_jpeg", false, 24}}) {
+        std::filesystem::remove_all(dir / "frames");
+        const auto r = run(scenes + "content/Scenes/" + f.scene + ".lws --capture " + (dir / "frames").string());
+        ASSERT_EQ(r.code, 0) << f.scene << r.out;
+        const picture p = read_png(frame(0));
+        ASSERT_EQ(p.width, 640) << f.scene;
+        const auto expect = [&](int x, int y, const int* rgb) {
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(p.at(x, y)[c], rgb[c], f.tolerance) << f.scene << " at " << x << ", " << y;
+        };
+        expect(f.mirrored ? 385 : 255, 175, red);
+        expect(f.mirrored ? 255 : 385, 175, green);
+        expect(f.mirrored ? 385 : 255, 305, blue);
+        expect(f.mirrored ? 255 : 385, 305, white);
+        EXPECT_TRUE(p.background(100, 240)) << f.scene;
+    }
+}
+
+TEST_F(vorlane_scene, a_missing_image_warns_and_the_surface_plays_without_it)
+{
+    std::filesystem::create_directories(dir / "Objects");
+    std::filesystem::copy_file(scenes + "content/Objects/planar_tga.lwo", dir / "Objects/planar_tga.lwo");
+    std::filesystem::copy_file(scenes + "content/Scenes/planar_tga.lws", dir / "planar_tga.lws");
+    const auto r = run((dir / "planar_tga.lws").string() + " --capture " + (dir / "frames").string());
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("Cannot open image file - Images/quadrants.tga (looked for "), std::string::npos) << r.out;
+    const picture p = read_png(frame(0));
+    EXPECT_EQ(p.at(255, 175)[0], 255);  // the white the surface glows with
+    EXPECT_EQ(p.at(255, 175)[1], 255);
+}
+
 TEST_F(vorlane_scene, an_object_that_does_not_load_ends_with_its_message)
 {
     {
