@@ -61,7 +61,9 @@ bool read_content_file(const std::string& folder, const std::string& written, co
 {
     const std::vector<std::string> places = content_paths(folder, written);
     for (const std::string& place : places) {
-        if (read_whole_file(place, out)) {
+        // Only files: a device or a pipe named by a file could be endless.
+        std::error_code error;
+        if (fs::is_regular_file(place, error) && read_whole_file(place, out)) {
             found = place;
             return true;
         }

@@ -46,6 +46,8 @@ TEST_F(content_path, paths_resolve_from_the_scene_the_content_folder_and_by_bare
     EXPECT_EQ(read("Objects\\Cars\\wheel.lwo"), "wheel");
     EXPECT_EQ(read("C:\\Old\\Objects\\door.lwo"), "door");  // the bare name beside the scene
     EXPECT_EQ(read((root / "LWO/body.lwo").string()), "body");
+    // A device is no file: it is not read, however long it would run.
+    EXPECT_EQ(read("/dev/zero").rfind("Cannot open object file - /dev/zero", 0), 0u);
 }
 
 TEST_F(content_path, a_missing_file_names_the_path_as_written_and_each_place)

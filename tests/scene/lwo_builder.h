@@ -165,23 +165,28 @@ inline std::string lwob_cube()
     return form("LWOB", chunks).bytes;
 }
 
-// The cube with every face of one grey surface (0.8), smoothed up to
-// the given angle in radians (0: no SMAN chunk, flat).
-inline std::string lwo2_grey_cube(float smoothing)
+// The cube's faces (POLS) all tagged with surface 0 (PTAG).
+inline void cube_of_one_surface(iff_bytes& pols, iff_bytes& ptag)
 {
-    iff_bytes tags;
-    tags.s0("Grey");
-    iff_bytes pols;
     pols.id("FACE");
     for (const auto& f : cube_faces()) {
         pols.u2(static_cast<unsigned>(f.size()));
         for (int v : f)
             pols.u2(static_cast<unsigned>(v));
     }
-    iff_bytes ptag;
     ptag.id("SURF");
     for (int f = 0; f < 6; ++f)
         ptag.u2(static_cast<unsigned>(f)).u2(0);
+}
+
+// The cube with every face of one grey surface (0.8), smoothed up to
+// the given angle in radians (0: no SMAN chunk, flat).
+inline std::string lwo2_grey_cube(float smoothing)
+{
+    iff_bytes tags;
+    tags.s0("Grey");
+    iff_bytes pols, ptag;
+    cube_of_one_surface(pols, ptag);
     iff_bytes grey, colour, angle;
     colour.f4(0.8f).f4(0.8f).f4(0.8f).u2(0);
     grey.s0("Grey").s0("").sub_chunk("COLR", colour);
@@ -219,17 +224,8 @@ inline std::string lwo2_textured_cube(const std::string& image, int projection, 
 {
     iff_bytes tags;
     tags.s0("Picture");
-    iff_bytes pols;
-    pols.id("FACE");
-    for (const auto& f : cube_faces()) {
-        pols.u2(static_cast<unsigned>(f.size()));
-        for (int v : f)
-            pols.u2(static_cast<unsigned>(v));
-    }
-    iff_bytes ptag;
-    ptag.id("SURF");
-    for (int f = 0; f < 6; ++f)
-        ptag.u2(static_cast<unsigned>(f)).u2(0);
+    iff_bytes pols, ptag;
+    cube_of_one_surface(pols, ptag);
     iff_bytes clip, still;
     still.s0(image);
     clip.u4(1).sub_chunk("STIL", still);

@@ -226,6 +226,12 @@ TEST(lwo_loader, the_checked_in_cubes_are_the_test_cubes)
 {
     EXPECT_EQ(lightwave_file("cube.lwo"), test::lwo2_cube());
     EXPECT_EQ(lightwave_file("cube_lwob.lwo"), test::lwob_cube());
+    EXPECT_EQ(lightwave_file("content/Objects/flat_cube.lwo"), test::lwo2_grey_cube(0));
+    EXPECT_EQ(lightwave_file("content/Objects/smooth_cube.lwo"), test::lwo2_grey_cube(3.1415927f));
+    EXPECT_EQ(lightwave_file("content/Objects/planar_tga.lwo"), test::lwo2_textured_cube("Images/quadrants.tga", 0));
+    EXPECT_EQ(lightwave_file("content/Objects/uv_tga.lwo"), test::lwo2_textured_cube("Images/quadrants.tga", 5));
+    EXPECT_EQ(lightwave_file("content/Objects/planar_png.lwo"), test::lwo2_textured_cube("Images/quadrants.png", 0));
+    EXPECT_EQ(lightwave_file("content/Objects/planar_jpeg.lwo"), test::lwo2_textured_cube("Images/quadrants.jpg", 0));
 }
 
 // The normals of the grey cube's corners at point 0 (-x, -y, -z).
