@@ -40,6 +40,7 @@ TEST(loader_fuzz_corpus, scene_file_seeds)
     const std::map<std::string, std::string> outcomes = {
         {"cube_v3.lws", ""},
         {"scene_v1_windows.lws", ""},
+        {"lit_cube_v2.lws", ""},
         {"scene_v2.lws", ""},
         {"scene_v3.lws", ""},
         {"scene_v5.lws", ""},
