@@ -11,7 +11,7 @@ cd "$(dirname "$0")"
 # library for the test that closes the setup dialog.
 packages="cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
+  libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev libjpeg62-turbo-dev
   libegl1 libegl-mesa0 libgl1-mesa-dri
   fontconfig fonts-liberation fonts-lato fonts-dejavu-core
   xvfb python3-xlib"

@@ -30,7 +30,7 @@ void render(scene& s)
     for (int i = 0; i < s.no_lights; ++i)
         set_light(i, *s.lights.at(i));
     d.set_render_state(D3DRS_LIGHTING, 1);
-    d.set_render_state(D3DRS_AMBIENT, frame_ambient);
+    d.set_render_state(D3DRS_AMBIENT, s.ambient);
     d.set_vertex_shader(vertex_fvf);
     d.set_stream_source(0, s.vb.buffer, sizeof(fvf_vertex));
     d.set_indices(s.ib.buffer, 0);
@@ -56,13 +56,22 @@ void set_light(int index, const light& l)
     d3d_light dl;
     dl.type = static_cast<std::uint32_t>(l.type);
     dl.diffuse = l.colour;
-    dl.ambient = l.colour;
+    dl.ambient = {l.colour.r * l.ambient_share, l.colour.g * l.ambient_share, l.colour.b * l.ambient_share,
+                  l.colour.a};
     dl.position = {l.position.x, l.position.y, l.position.z};
     dl.direction = {l.direction.x, l.direction.y, l.direction.z};
     dl.range = l.range;
     dl.attenuation0 = l.attenuation[0];
     dl.attenuation1 = l.attenuation[1];
     dl.attenuation2 = l.attenuation[2];
+    // A scene file's spot: its cone and soft edge are half-angles in
+    // degrees; the device takes the whole inner and outer angles.
+    if (l.cone_angle > 0) {
+        constexpr float degree = 3.14159265f / 180;
+        dl.theta = 2 * std::max(l.cone_angle - l.edge_angle, 0.0f) * degree;
+        dl.phi = 2 * l.cone_angle * degree;
+        dl.falloff = 1;
+    }
     pd3dDev->set_light(index, dl);
     pd3dDev->light_enable(index, true);
 }
@@ -72,8 +81,12 @@ void set_material(const material& m)
     device& d = *pd3dDev;
     d3d_material dm;
     dm.diffuse = m.colour;
-    dm.ambient = m.colour;
+    dm.diffuse.r *= m.diffuse;
+    dm.diffuse.g *= m.diffuse;
+    dm.diffuse.b *= m.diffuse;
+    dm.ambient = dm.diffuse;
     dm.specular = m.colour;
+    dm.emissive = {m.colour.r * m.luminosity, m.colour.g * m.luminosity, m.colour.b * m.luminosity, 0};
     d.set_material(dm);
 
     if (m.blend == 1 || m.blend == 2) {

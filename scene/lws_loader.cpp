@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -22,9 +23,21 @@ constexpr float degree = 0.017453279f;
 // Version-3 key times are seconds; tracks count frames at 30 per second
 // whatever the scene's own rate.
 constexpr float frames_per_second_3 = 30.0f;
-// Chains of parents that each come later in the file than their child;
-// no scene needs more, and the animation's recursion must fit the stack.
-constexpr int max_later_parents = 4096;
+// Colours written as 0..255 (version 2 and some later writers) are
+// brought to 0..1.
+constexpr float byte_colour = 255.0f;
+// LightWave's ambient intensity when a scene gives its colour only.
+constexpr float default_ambient_intensity = 0.25f;
+// Key shapes and behaviours as envelopes number them.
+constexpr int shape_linear = 3;
+constexpr int shape_stepped = 4;
+constexpr int behaviour_constant = 1;
+constexpr int behaviour_repeat = 2;
+constexpr int behaviour_oscillate = 3;
+constexpr int behaviour_offset_repeat = 4;
+// Item kinds in the top four bits of an item number.
+constexpr unsigned long long object_item = 1;
+constexpr unsigned long long bone_item = 4;
 // A number longer than this is not a number any scene writes.
 constexpr int number_room = 64;
 
@@ -207,15 +220,19 @@ void lws_loader::read_motion_1(anim_transform& a)
             t.period = t.keys[n - 1].time;
 }
 
-void lws_loader::read_envelope(track& t)
+// From version 4 on, the key shapes and the behaviour after the last key
+// choose the track's interpolation and end; version 3 tracks are splines
+// that wrap, whatever the file says.
+void lws_loader::read_envelope(track& t, int version)
 {
     next_line();  // "{ Envelope"
     const int n = read_count(1);
     t.allocate(n);
     t.period = 0;
     next_line();
+    bool every_key_straight = n > 0;
     for (int i = 0; i < n; ++i) {
-        // "Key value time ...": the word first, then the two numbers.
+        // "Key value time shape ...": the word first, then the numbers.
         const char* p = cursor;
         while (p < end && is_space(*p))
             ++p;
@@ -225,16 +242,30 @@ void lws_loader::read_envelope(track& t)
         float seconds = 0;
         if (!scan_float(p, end, value) || !scan_float(p, end, seconds))
             invalid();
+        int shape = 0;
+        scan_int(p, std::find(p, end, '\n'), shape);
+        every_key_straight = every_key_straight && (shape == shape_linear || shape == shape_stepped);
         t.keys[i] = track_key{value, seconds * frames_per_second_3};
         next_line();
     }
     if (n > 0)
         t.period = t.keys[n - 1].time;
-    next_line();  // the behaviours
+    if (version <= 3) {
+        next_line();  // the behaviours
+    } else {
+        read_line();  // "Behaviors pre post"
+        t.spline = every_key_straight ? 0 : 1;
+        const int post = std::strcmp(keyword, "Behaviors") == 0 ? line_int[1] : behaviour_constant;
+        // Tracks wrap or hold: repeating kinds wrap, the others (reset,
+        // constant, linear) hold the last key.
+        const bool repeats =
+            post == behaviour_repeat || post == behaviour_oscillate || post == behaviour_offset_repeat;
+        t.end_mode = repeats ? end_wrap : end_hold;
+    }
     next_line();  // "}"
 }
 
-void lws_loader::read_motion_3(anim_transform& a)
+void lws_loader::read_motion_3(anim_transform& a, int version)
 {
     read_line();  // "NumChannels c"
     const int c = line_int[0];
@@ -242,7 +273,7 @@ void lws_loader::read_motion_3(anim_transform& a)
         invalid();
     for (int k = 0; k < c; ++k) {
         next_line();  // "Channel k"
-        read_envelope(a.tracks[k]);
+        read_envelope(a.tracks[k], version);
     }
     for (int k = c; k < 9; ++k) {
         a.tracks[k].allocate(0);
@@ -300,30 +331,160 @@ void lws_loader::read_pivot()
         current_object->pivot = vector{line_float[0], line_float[1], line_float[2], 1.0f};
 }
 
-void lws_loader::load_object(const std::string& name, scene& s)
+// The path behind the line's leading numbers: the layer number, and from
+// version 4 on the item number.
+std::string lws_loader::object_path(int version) const
 {
-    object_loader->load(name, s);
-    current_object = s.objects.at(s.no_objects - 1);
-    current_object->pivot = vector{};
-    current_object->parent = -1;
-    target = &current_object->anim;
+    const char* p = rest;
+    const auto skip_word = [&p] {
+        while (*p && !is_blank(*p))
+            ++p;
+        while (is_blank(*p))
+            ++p;
+    };
+    skip_word();
+    if (version >= 4) {
+        const char* id = p;
+        while (std::isxdigit(static_cast<unsigned char>(*id)))
+            ++id;
+        if (id > p && is_blank(*id))
+            skip_word();
+    }
+    const std::string path = p;
+    if (path.empty() || path.back() == '/' || path.back() == '\\')
+        invalid();
+    return path;
 }
 
-void lws_loader::parse_version_1(scene& s)
+void lws_loader::load_object(const std::string& name, int layer, scene& s)
 {
-    // Null objects are not created: what the file says about them lands
+    if (!object_loader)
+        fatal("No object loader for the scene's objects");
+    const int before = s.no_objects;
+    object_loader->load_layer(name, layer, s);
+    if (s.no_objects != before + 1)
+        invalid();
+    start_object(s.objects.at(s.no_objects - 1));
+}
+
+// An object of the file: what pivot and parent lines refer to from here,
+// and where its motion goes.
+void lws_loader::start_object(object* o)
+{
+    current_object = o;
+    current_parent = &o->parent;
+    target = &o->anim;
+}
+
+void lws_loader::add_null_object(scene& s)
+{
+    object* o = s.add_object(0);
+    o->pivot = vector{};
+    o->parent = -1;
+    start_object(o);
+}
+
+void lws_loader::add_light(scene& s)
+{
+    current_light = s.lights.at(s.no_lights++);
+    // LightWave's new light: a white distant light at full intensity.
+    current_light->type = 3;
+    current_light->colour = {1, 1, 1, 1};
+    current_light->ambient_share = 0;
+    current_light->parent = -1;
+    intensities.push_back(1.0f);
+    current_object = nullptr;
+    current_parent = &current_light->parent;
+    target = &current_light->anim;
+}
+
+void lws_loader::show_camera(scene& s)
+{
+    current_object = nullptr;
+    current_parent = &s.camera_parent;
+    target = &s.cam_anim;
+}
+
+// Scene colours are 0..1, or 0..255 where the version writes them so or
+// any of the three is beyond 1.
+d3d_color_value lws_loader::line_colour(int version) const
+{
+    d3d_color_value c{line_float[0], line_float[1], line_float[2], 1};
+    if (version <= 2 || c.r > 1 || c.g > 1 || c.b > 1) {
+        c.r /= byte_colour;
+        c.g /= byte_colour;
+        c.b /= byte_colour;
+    }
+    return c;
+}
+
+// A value given plainly or as an envelope, taken at its start.
+float lws_loader::value_or_envelope(int version)
+{
+    if (std::strcmp(rest, "(envelope)") != 0)
+        return line_float[0];
+    track t;
+    read_envelope(t, version);
+    return track_value(t, 0);
+}
+
+// Lines that both versions 1 and 2 and versions 3 to 5 write alike;
+// false for others.
+bool lws_loader::read_common(int version)
+{
+    const std::string_view w = keyword;
+    if (w == "AmbientColor") {
+        ambient_colour = line_colour(version);
+        has_ambient = true;
+    } else if (w == "AmbientIntensity" || w == "AmbIntensity") {
+        ambient_intensity = value_or_envelope(version);
+        has_ambient = true;
+    } else if (!current_light) {
+        return false;
+    } else if (w == "LightColor") {
+        const d3d_color_value c = line_colour(version);
+        current_light->colour.r = c.r;
+        current_light->colour.g = c.g;
+        current_light->colour.b = c.b;
+    } else if (w == "LgtIntensity" || w == "LightIntensity") {
+        intensities.back() = value_or_envelope(version);
+    } else if (w == "LightType") {
+        // Distant, point, spot; linear and area lights light as points.
+        static const int types[3] = {3, 1, 2};
+        if (line_int[0] >= 0)
+            current_light->type = line_int[0] <= 2 ? types[line_int[0]] : 1;
+    } else if (w == "FallOff") {
+        current_light->falloff = line_float[0];
+    } else if (w == "ConeAngle") {
+        current_light->cone_angle = line_float[0];
+    } else if (w == "EdgeAngle") {
+        current_light->edge_angle = line_float[0];
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Versions 1 and 2: motions of nine values a key. Version 1 makes neither
+// null objects nor lights; version 2 makes both.
+void lws_loader::parse_version_1(scene& s, int version)
+{
+    // What a version-1 file says about its null objects and lights lands
     // here and is dropped.
     object scratch;
     while (cursor < end) {
         read_line();
-        if (read_frames(s))
+        if (read_frames(s) || (version == 2 && read_common(version)))
             continue;
         const std::string_view w = keyword;
-        if (w == "LoadObject" && std::strcmp(rest, "NullObject") != 0) {
-            load_object(rest, s);
-        } else if (w == "AddNullObject" || w == "LoadObject") {
-            current_object = &scratch;
+        const bool null_object = w == "AddNullObject" || (w == "LoadObject" && std::strcmp(rest, "NullObject") == 0);
+        if (null_object && version == 2) {
+            add_null_object(s);
+        } else if (null_object) {
+            start_object(&scratch);
             target = nullptr;
+        } else if (w == "LoadObject") {
+            load_object(rest, 0, s);
         } else if (w == "ObjectMotion" || w == "LightMotion" || w == "CameraMotion") {
             if (target)
                 read_motion_1(*target);
@@ -333,12 +494,15 @@ void lws_loader::parse_version_1(scene& s)
             const long long parent = static_cast<long long>(first_object) + line_int[0] - 1;
             if (parent < -1 || parent > INT_MAX)
                 invalid();
-            if (current_object)
-                current_object->parent = static_cast<int>(parent);
+            if (current_parent)
+                *current_parent = static_cast<int>(parent);
+        } else if (w == "AddLight" && version == 2) {
+            add_light(s);
         } else if (w == "AddLight") {
-            target = nullptr;  // version-1 lights are not made
+            start_object(&scratch);
+            target = nullptr;
         } else if (w == "ShowCamera") {
-            target = &s.cam_anim;
+            show_camera(s);
         } else if (w == "ZoomFactor") {
             if (std::strcmp(rest, "(envelope)") == 0)
                 read_zoom_1(s.fov_track);
@@ -349,75 +513,53 @@ void lws_loader::parse_version_1(scene& s)
     current_object = nullptr;
 }
 
-void lws_loader::parse_version_3(scene& s)
+// Versions 3 to 5: motions of one envelope a channel; from version 4 on
+// items are numbered and the camera is added like the other items.
+void lws_loader::parse_version_3(scene& s, int version)
 {
+    bool camera_added = false;
     while (cursor < end) {
         read_line();
-        if (read_frames(s))
+        if (read_frames(s) || read_common(version))
             continue;
         const std::string_view w = keyword;
         if (w == "LoadObjectLayer") {
             if (std::strcmp(rest, "NullObject") == 0)
                 fatal("Loading null object?");
-            // Behind the layer number and its blanks, the path; the object
-            // is looked for by its bare file name.
-            const char* p = rest;
-            while (*p && !is_blank(*p))
-                ++p;
-            while (is_blank(*p))
-                ++p;
-            std::string_view name = p;
-            const std::size_t slash = name.find_last_of("/\\");
-            if (slash != std::string_view::npos)
-                name.remove_prefix(slash + 1);
-            if (name.empty())
-                invalid();
-            load_object(std::string(name), s);
+            load_object(object_path(version), line_int[0], s);
         } else if (w == "AddNullObject") {
-            current_object = s.add_object(0);
-            current_object->pivot = vector{};
-            current_object->parent = -1;
-            target = &current_object->anim;
+            add_null_object(s);
         } else if (w == "ObjectMotion" || w == "LightMotion" || w == "CameraMotion") {
             if (target)
-                read_motion_3(*target);
+                read_motion_3(*target, version);
         } else if (w == "PivotPosition") {
             read_pivot();
         } else if (w == "ParentItem") {
-            // Item numbers carry the item kind in their top four bits.
-            const unsigned long long item = std::strtoull(rest, nullptr, 16) & 0x0FFFFFFFu;
-            if (current_object)
-                current_object->parent = first_object + static_cast<int>(item);
+            // Item numbers carry the item kind in their top four bits;
+            // only objects are parents here.
+            const unsigned long long item = std::strtoull(rest, nullptr, 16);
+            const unsigned long long kind = item >> 28;
+            if (kind > bone_item)
+                invalid();
+            if (current_parent)
+                *current_parent = kind <= object_item ? first_object + static_cast<int>(item & 0x0FFFFFFFu) : -1;
         } else if (w == "AddLight") {
-            current_light = s.lights.at(s.no_lights++);
-            target = &current_light->anim;
+            add_light(s);
+        } else if (w == "AddCamera") {
+            // The first camera is the scene's; the motions of others are dropped.
+            if (!camera_added)
+                show_camera(s);
+            else
+                current_parent = nullptr, current_object = nullptr, target = nullptr;
+            camera_added = true;
         } else if (w == "ShowCamera") {
-            target = &s.cam_anim;
+            if (version <= 3)
+                show_camera(s);
         } else if (w == "ZoomFactor") {
             if (std::strcmp(rest, "(envelope)") == 0)
-                read_envelope(s.fov_track);
+                read_envelope(s.fov_track, version);
             else
                 zoom_value(s.fov_track);
-        } else if (current_light) {
-            if (w == "LightColor") {
-                current_light->colour.r = line_float[0];
-                current_light->colour.g = line_float[1];
-                current_light->colour.b = line_float[2];
-            } else if (w == "LgtIntensity") {
-                current_light->colour.r *= line_float[0];
-                current_light->colour.g *= line_float[0];
-                current_light->colour.b *= line_float[0];
-            } else if (w == "LightType") {
-                static const int types[3] = {3, 1, 2};  // distant, point, spot
-                if (line_int[0] >= 0 && line_int[0] <= 2)
-                    current_light->type = types[line_int[0]];
-            } else if (w == "FallOff") {
-                current_light->falloff = line_float[0];
-            } else if (w == "ConeAngle") {
-                current_light->cone_angle = line_float[0];
-            } else if (w == "EdgeAngle") {
-                current_light->edge_angle = line_float[0];
-            }
         }
     }
     // Key times are in thirtieths of a second whatever the file's rate, so
@@ -427,6 +569,37 @@ void lws_loader::parse_version_3(scene& s)
         s.first_frame = static_cast<int>(std::lround(std::clamp(s.first_frame * to_30, -1e9f, 1e9f)));
         s.last_frame = static_cast<int>(std::lround(std::clamp(s.last_frame * to_30, -1e9f, 1e9f)));
         s.frames_per_second = frames_per_second_3;
+    }
+}
+
+// Every parent, of objects, lights and the camera, is an object of the
+// scene, and no chain of object parents loops. Parents may be named
+// before they are loaded, so this waits until every item is in.
+void lws_loader::check_parents(scene& s) const
+{
+    const auto valid = [&s](int parent) { return parent >= -1 && parent < s.no_objects; };
+    for (int i = 0; i < s.no_lights; ++i)
+        if (!valid(s.lights.at(i)->parent))
+            invalid();
+    if (!valid(s.camera_parent))
+        invalid();
+    // 0 not looked at, 1 on the chain being walked, 2 known to end.
+    std::vector<char> state(s.no_objects - first_object, 0);
+    std::vector<int> chain;
+    for (int i = first_object; i < s.no_objects; ++i) {
+        chain.clear();
+        int k = i;
+        while (k >= first_object && state[k - first_object] == 0) {
+            state[k - first_object] = 1;
+            chain.push_back(k);
+            k = s.objects.at(k)->parent;
+            if (!valid(k))
+                invalid();
+        }
+        if (k >= first_object && state[k - first_object] == 1)
+            invalid();
+        for (int c : chain)
+            state[c - first_object] = 2;
     }
 }
 
@@ -440,6 +613,11 @@ void lws_loader::parse(std::string_view source, scene& s)
     target = nullptr;
     current_object = nullptr;
     current_light = nullptr;
+    current_parent = nullptr;
+    intensities.clear();
+    has_ambient = false;
+    ambient_colour = {1, 1, 1, 1};
+    ambient_intensity = default_ambient_intensity;
 
     if (text.compare(0, 4, "LWSC") != 0)
         invalid();
@@ -448,31 +626,29 @@ void lws_loader::parse(std::string_view source, scene& s)
     const char* p = cursor;
     scan_int(p, end, version);
     first_object = s.no_objects;
+    const int first_light = s.no_lights;
     s.frames_per_second = 30.0f;
 
-    if (version == 1)
-        parse_version_1(s);
-    else if (version == 3)
-        parse_version_3(s);
+    if (version == 1 || version == 2)
+        parse_version_1(s, version);
+    else if (version >= 3 && version <= 5)
+        parse_version_3(s, version);
     else
         fatal("I'm not able to handle this scene file version");
+    check_parents(s);
 
-    // Parents may be named before they are loaded, so they are checked
-    // once every object is in. The animation places objects in file order,
-    // each after its parent, recursing into parents not yet placed: a
-    // chain of parents that each come later in the file is as deep as that
-    // recursion goes, and is held to a depth the stack takes.
-    std::vector<int> later_parents(s.no_objects - first_object, 0);
-    for (int i = s.no_objects - 1; i >= first_object; --i) {
-        const int parent = s.objects.at(i)->parent;
-        if (parent < -1 || parent >= s.no_objects)
-            invalid();
-        if (parent > i) {
-            int& depth = later_parents[i - first_object];
-            depth = later_parents[parent - first_object] + 1;
-            if (depth > max_later_parents)
-                invalid();
-        }
+    // A light's intensity scales its colour, whichever line came first.
+    for (std::size_t i = 0; i < intensities.size(); ++i) {
+        d3d_color_value& c = s.lights.at(first_light + static_cast<int>(i))->colour;
+        c.r *= intensities[i];
+        c.g *= intensities[i];
+        c.b *= intensities[i];
+    }
+    if (has_ambient) {
+        const auto byte = [this](float c) {
+            return static_cast<std::uint32_t>(std::lround(std::clamp(c * ambient_intensity, 0.0f, 1.0f) * 255));
+        };
+        s.ambient = 0xFF000000u | byte(ambient_colour.r) << 16 | byte(ambient_colour.g) << 8 | byte(ambient_colour.b);
     }
 
     s.build_draw_list();

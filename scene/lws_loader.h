@@ -1,12 +1,14 @@
-// The LightWave scene-file loader: scene text ("LWSC", versions 1 and 3)
+// The LightWave scene-file loader: scene text ("LWSC", versions 1 to 5)
 // into a scene. The objects it names are loaded by an object loader; their
 // motions, the camera's motion and its zoom factor become tracks, with
-// pivots and parents, and in version 3 the lights.
+// pivots and parents, and from version 2 on the lights and the ambient.
 #pragma once
 
+#include "platform/d3d_types.h"
 #include "scene/scene_loader.h"
 
 #include <string>
+#include <vector>
 
 namespace vorlane {
 
@@ -23,14 +25,14 @@ public:
     void load(std::string_view name, scene& s) override;
     // Carriage returns count as line ends. Objects are appended from
     // no_objects on; then the draw list is rebuilt and "no subobjs - <n>"
-    // logged. Fatal "Invalid scene file" for text that is not a scene or
-    // that promises more than it holds, "I'm not able to handle this scene
-    // file version" for versions other than 1 and 3, "Loading null
-    // object?" for a version-3 null object given as a file.
+    // logged. Fatal "Invalid scene file" for text that is not a scene,
+    // that promises more than it holds or whose parents loop, "I'm not
+    // able to handle this scene file version" for versions other than 1
+    // to 5, "Loading null object?" for a null object given as a file.
     void parse(std::string_view text, scene& s) override;
 
-    // Called as load(file name, scene) for each object; must append one
-    // object to the scene.
+    // Called as load_layer(path as written, layer, scene) for each object
+    // (layer 0: the whole file); must append one object to the scene.
     scene_loader* object_loader = nullptr;
     const char* cursor = nullptr;  // read position in the text
     int line_int[3] = {};          // the current line's first three numbers
@@ -39,8 +41,9 @@ public:
     char rest[1000] = {};          // the line behind that word and its blanks
     int first_object = 0;          // file object numbers count from here
     anim_transform* target = nullptr;  // where the next motion goes; null discards it
-    object* current_object = nullptr;  // what pivot and parent lines refer to
+    object* current_object = nullptr;  // what pivot lines refer to
     light* current_light = nullptr;    // what light lines refer to
+    int* current_parent = nullptr;     // what parent lines set: of an object, a light or the camera
 
 private:
     void read_line();
@@ -48,12 +51,21 @@ private:
     int lines_left() const;
     int read_count(int lines_per_key);
     bool read_frames(scene& s);
-    void load_object(const std::string& name, scene& s);
-    void parse_version_1(scene& s);
-    void parse_version_3(scene& s);
+    bool read_common(int version);
+    std::string object_path(int version) const;
+    void load_object(const std::string& name, int layer, scene& s);
+    void start_object(object* o);
+    void add_null_object(scene& s);
+    void add_light(scene& s);
+    void show_camera(scene& s);
+    d3d_color_value line_colour(int version) const;
+    float value_or_envelope(int version);
+    void parse_version_1(scene& s, int version);
+    void parse_version_3(scene& s, int version);
+    void check_parents(scene& s) const;
     void read_motion_1(anim_transform& a);
-    void read_motion_3(anim_transform& a);
-    void read_envelope(track& t);
+    void read_motion_3(anim_transform& a, int version);
+    void read_envelope(track& t, int version);
     void read_zoom_1(track& t);
     void zoom_value(track& t);
     void read_pivot();
@@ -62,6 +74,10 @@ private:
     const char* end = nullptr;  // the zero byte
     int line = 0;          // lines stepped over so far
     int lines = 0;         // lines in the text
+    std::vector<float> intensities;  // of the file's lights, applied once all is read
+    bool has_ambient = false;        // the file gives an ambient colour or intensity
+    d3d_color_value ambient_colour;
+    float ambient_intensity = 0;
 };
 
 }  // namespace vorlane

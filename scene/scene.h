@@ -10,6 +10,7 @@
 #include "engine/vertex_buffer.h"
 #include "scene/anim_transform.h"
 #include "scene/effect.h"
+#include "scene/frame.h"
 #include "scene/light.h"
 #include "scene/material.h"
 #include "scene/mesh.h"
@@ -45,9 +46,11 @@ struct scene {
     matrix projection;
     float fov = 0;  // last value of fov_track
     anim_transform cam_anim;
+    int camera_parent = -1;  // the object the camera hangs from, -1 for none
     track fov_track;
     bool depth_sort = true;  // sort draw_list every frame
     std::uint32_t clear_colour = 0;  // A8R8G8B8
+    std::uint32_t ambient = frame_ambient;  // A8R8G8B8, the ambient light frames start with
     int first_frame = 0;  // animation frames, from scene files
     int last_frame = 0;
     float frames_per_second = 0;

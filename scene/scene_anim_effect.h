@@ -1,6 +1,7 @@
-// Plays a loaded scene animation: each frame it places the camera, sets
-// the field of view, moves the objects the load created (parents first)
-// and carries every light of the scene along its animated path.
+// Plays a loaded scene animation: each frame it moves the objects the load
+// created (parents first), places the camera, sets the field of view and
+// carries every light of the scene along its animated path; the camera
+// and the lights hang from their parent objects.
 #pragma once
 
 #include "scene/effect.h"

@@ -16,6 +16,11 @@ public:
     virtual void load(std::string_view, scene&) {}
     // text: a whole file's contents.
     virtual void parse(std::string_view, scene&) {}
+    // Appends one object: layer `layer` of the named file (0: all of it),
+    // with the pivot and parent the layer gives it (-1: none). Loaders of
+    // formats without layers load the whole file, pivot at the origin,
+    // without a parent.
+    virtual void load_layer(std::string_view name, int layer, scene& s);
 
 protected:
     // Loaders are members or locals of their users, never deleted through

@@ -13,6 +13,7 @@
 #include "scene/scene.h"
 #include "scene/scene_anim_effect.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -26,6 +27,10 @@ namespace {
 constexpr int exit_bad_arguments = 2;
 constexpr int width = 640;  // the projection's aspect is 4:3
 constexpr int height = 480;
+// Scene times are int milliseconds: frames beyond this are not played.
+constexpr double max_scene_ms = 1e9;
+// A capture stops after this much scene time, whatever the scene's range.
+constexpr double max_capture_ms = 600 * 1000.0;
 
 int usage()
 {
@@ -58,6 +63,7 @@ void light_scene(scene& s)
     light* l = s.lights.at(s.no_lights++);
     l->type = 3;
     l->colour = {1, 1, 1, 1};
+    l->ambient_share = 0;
     const float placement[9] = {0, 0, 0, 0.5f, 0.6f, 0, 1, 1, 1};  // yaw, pitch in radians
     for (int k = 0; k < 9; ++k) {
         const track_key key{placement[k], 0};
@@ -83,12 +89,21 @@ struct player {
         // A rate the animation cannot run at plays at 30.
         if (!(s.frames_per_second >= 1 && s.frames_per_second <= 1000))
             s.frames_per_second = 30;
-        if (s.last_frame < s.first_frame)
-            s.last_frame = s.first_frame;
+        const double limit = max_scene_ms * s.frames_per_second / 1000;
+        s.first_frame = static_cast<int>(std::clamp<double>(s.first_frame, -limit, limit));
+        s.last_frame = static_cast<int>(std::clamp<double>(s.last_frame, s.first_frame, limit));
         time_func = scene_clock;
     }
 
     double frame_ms(double frame) const { return frame * 1000 / s.frames_per_second; }
+
+    // A frame loads the lights before its effects run: the animation
+    // places them first, so they light this frame where they are in it.
+    void draw()
+    {
+        anim.pre_render(s);
+        render(s);
+    }
 };
 
 bool capture(player& p, const std::string& out, int fps)
@@ -96,12 +111,17 @@ bool capture(player& p, const std::string& out, int fps)
     std::error_code error;
     std::filesystem::create_directories(out, error);
     const double first = p.frame_ms(p.s.first_frame);
-    const double length = p.frame_ms(p.s.last_frame) - first;
+    double length = p.frame_ms(p.s.last_frame) - first;
+    if (length > max_capture_ms) {
+        std::fprintf(stderr, "vorlane-scene: capturing the first %.0f seconds of %.0f\n", max_capture_ms / 1000,
+                     length / 1000);
+        length = max_capture_ms;
+    }
     const long long frames = static_cast<long long>(std::floor(length * fps / 1000 + 1e-6)) + 1;
     device& d = *myengine.pd3dDev;
     for (long long k = 0; k < frames; ++k) {
         scene_ms = static_cast<int>(std::lround(first + k * 1000.0 / fps));
-        render(p.s);
+        p.draw();
         const std::vector<std::uint32_t> pixels = d.read_surface(d.get_back_buffer());
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%06lld.png", k);
@@ -126,7 +146,7 @@ void play(player& p)
         const double elapsed =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         scene_ms = static_cast<int>(first + (length > 0 ? std::fmod(elapsed, length) : 0));
-        render(p.s);
+        p.draw();
     }
 }
 

@@ -40,9 +40,12 @@ TEST(loader_fuzz_corpus, scene_file_seeds)
     const std::map<std::string, std::string> outcomes = {
         {"cube_v3.lws", ""},
         {"scene_v1_windows.lws", ""},
+        {"lit_cube_v2.lws", ""},
+        {"scene_v2.lws", ""},
         {"scene_v3.lws", ""},
+        {"scene_v5.lws", ""},
         {"truncated_v3.lws", "Invalid scene file"},
-        {"version_2.lws", "I'm not able to handle this scene file version"},
+        {"version_6.lws", "I'm not able to handle this scene file version"},
     };
     EXPECT_EQ(replay("corpus_lws", loader_input::lws, outcomes), int(outcomes.size()));
 }
@@ -52,6 +55,7 @@ TEST(loader_fuzz_corpus, object_file_seeds)
     const std::map<std::string, std::string> outcomes = {
         {"cube.lwo", ""},
         {"cube_lwob.lwo", ""},
+        {"two_layers.lwo", ""},
         {"bad_point.lwo", "Invalid object file - input"},
     };
     EXPECT_EQ(replay("corpus_lwo", loader_input::lwo, outcomes), int(outcomes.size()));

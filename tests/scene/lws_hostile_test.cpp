@@ -2,6 +2,7 @@
 // parents that do not exist. Each ends in "Invalid scene file" or loads
 // what it holds; none reads or writes outside the text and the loader.
 #include "tests/fuzz/fatal_trap.h"
+#include "tests/fuzz/load_input.h"
 #include "tests/scene/lws_test_support.h"
 
 #include <gtest/gtest.h>
@@ -101,7 +102,7 @@ TEST(lws_hostile, long_lines_are_cut_and_read_past)
     lws_fixture g;
     g.parse("LWSC\n3\nLoadObjectLayer 1 " + std::string(5000, 'd') + "/" + long_word + ".lwo\n");
     ASSERT_EQ(g.objects.names.size(), 1u);
-    // The path was cut before its last slash.
+    // The path was cut at the end of the line's room.
     EXPECT_EQ(g.objects.names[0], std::string(997, 'd'));
 }
 
@@ -123,14 +124,14 @@ TEST(lws_hostile, parents_must_be_objects_of_the_scene)
     EXPECT_EQ(outcome(v1 + "2147483647\n"), invalid);
 }
 
-// n null objects, each the child of the next one (later) or of the one
-// before it (earlier).
-std::string parent_chain(int n, bool later)
+// Object 0 hangs from the last of n null objects, and each object k >= 2
+// from object k - 1: placing object 0 first walks the whole chain.
+std::string crafted_chain(int n)
 {
-    std::string text = "LWSC\n3\n";
+    std::string text = "LWSC\n3\nLastFrame 0\n";
     char line[64];
     for (int i = 0; i < n; ++i) {
-        const int parent = later ? (i + 1 < n ? i + 1 : -1) : i - 1;
+        const int parent = i == 0 ? n - 1 : i >= 2 ? i - 1 : -1;
         text += "AddNullObject n\n";
         if (parent >= 0) {
             std::snprintf(line, sizeof line, "ParentItem %x\n", 0x10000000 + parent);
@@ -140,11 +141,77 @@ std::string parent_chain(int n, bool later)
     return text;
 }
 
-TEST(lws_hostile, chains_of_parents_later_in_the_file_are_held_to_a_depth)
+std::string loaded_and_played(const std::string& text)
 {
-    EXPECT_EQ(outcome(parent_chain(4097, true)), "");
-    EXPECT_EQ(outcome(parent_chain(4098, true)), invalid);
-    EXPECT_EQ(outcome(parent_chain(20000, false)), "");
+    return test::load_input(test::loader_input::lws, reinterpret_cast<const std::uint8_t*>(text.data()),
+                            text.size());
+}
+
+TEST(lws_hostile, a_chain_of_parents_as_long_as_the_scene_loads_and_plays)
+{
+    EXPECT_EQ(loaded_and_played(crafted_chain(100000)), "");
+    // Each object hangs from the next, the last from none.
+    std::string later = "LWSC\n3\n";
+    char line[64];
+    for (int i = 0; i < 50000; ++i) {
+        std::snprintf(line, sizeof line, "AddNullObject n\nParentItem %x\n", 0x10000000 + i + 1);
+        later += line;
+    }
+    later += "AddNullObject n\n";
+    EXPECT_EQ(loaded_and_played(later), "");
+}
+
+TEST(lws_hostile, parents_that_loop_are_invalid)
+{
+    EXPECT_EQ(outcome("LWSC\n3\nAddNullObject a\nParentItem 10000000\n"), invalid);
+    EXPECT_EQ(outcome("LWSC\n3\nAddNullObject a\nParentItem 10000001\nAddNullObject b\nParentItem 10000000\n"),
+              invalid);
+    std::string chain = crafted_chain(1000);
+    chain += "ParentItem 10000000\n";  // the last one hangs from object 0 again
+    EXPECT_EQ(outcome(chain), invalid);
+    EXPECT_EQ(outcome("LWSC\n1\nLoadObject a.lwo\nParentObject 1\n"), invalid);
+}
+
+// A version-3 motion that stays at x along the x axis.
+std::string still_motion(const char* kind, float x)
+{
+    std::string text = std::string(kind) + "Motion\nNumChannels 9\n";
+    for (int k = 0; k < 9; ++k)
+        text += "Channel " + std::to_string(k) + "\n{ Envelope\n  1\n  Key " +
+                std::to_string(k == 0 ? x : k >= 6 ? 1.0f : 0.0f) + " 0\n  Behaviors 1 1\n}\n";
+    return text;
+}
+
+TEST(lws_hostile, parent_lines_of_lights_and_the_camera_are_theirs)
+{
+    lws_fixture f;
+    f.parse("LWSC\n3\nAddNullObject a\n" + still_motion("Object", 5) + "AddLight\n" + still_motion("Light", 0) +
+            "ParentItem 10000000\nAddCamera\nShowCamera\n" + still_motion("Camera", 1) + "ParentItem 10000000\n");
+    EXPECT_EQ(f.s.objects.at(0)->parent, -1);
+    EXPECT_EQ(f.s.lights.at(0)->parent, 0);
+    EXPECT_EQ(f.s.camera_parent, 0);
+    // The light and the camera go where the object takes them.
+    test::play_scene(f.s);
+    EXPECT_EQ(f.s.lights.at(0)->position.x, 5.0f);
+    EXPECT_EQ(f.s.view(3, 0), -6.0f);
+
+    // A light of version 1 is not made: its parent line goes nowhere.
+    lws_fixture g;
+    g.parse("LWSC\n1\nLoadObject a.lwo\nAddLight\nParentObject 1\n");
+    EXPECT_EQ(g.s.objects.at(0)->parent, -1);
+    EXPECT_EQ(outcome("LWSC\n3\nAddLight\nParentItem 10000001\n"), invalid);
+}
+
+TEST(lws_hostile, an_object_loader_must_be_given_and_add_one_object)
+{
+    lws_loader loader;
+    scene s(test_engine(), 0);
+    EXPECT_EQ(test::fatal_message_of([&] { loader.parse("LWSC\n1\nLoadObject a.lwo\n", s); }),
+              "No object loader for the scene's objects");
+    struct adds_nothing : scene_loader {
+    } nothing;
+    loader.object_loader = &nothing;
+    EXPECT_EQ(test::fatal_message_of([&] { loader.parse("LWSC\n3\nLoadObjectLayer 1 a.lwo\n", s); }), invalid);
 }
 
 TEST(lws_hostile, lines_about_an_item_before_any_item_are_ignored)

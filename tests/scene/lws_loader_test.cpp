@@ -1,4 +1,4 @@
-// Scene files of both versions as the loader reads them: objects and their
+// Scene files of versions 1 to 5 as the loader reads them: objects and their
 // names, frames, motions and their units, pivots, parents, lights and the
 // zoom factor, and the text's line ends.
 #include "runtime/log.h"
@@ -179,11 +179,12 @@ TEST(lws_text, blank_lines_between_keyword_lines_are_skipped)
     EXPECT_EQ(plain.s.no_lights, 3);
 }
 
-TEST(lws_version_3, objects_are_loaded_by_their_bare_file_names_and_null_objects_are_made)
+TEST(lws_version_3, objects_are_loaded_by_their_paths_as_written_and_null_objects_are_made)
 {
     lws_fixture f;
     f.parse(lightwave_file("scene_v3.lws"));
-    EXPECT_EQ(f.objects.names, (std::vector<std::string>{"base.lwo", "arm.lwo", "hand.lwo"}));
+    EXPECT_EQ(f.objects.names,
+              (std::vector<std::string>{"C:\\Scenes\\Objects\\base.lwo", "Objects/arm.lwo", "hand.lwo"}));
     ASSERT_EQ(f.s.no_objects, 4);
     EXPECT_EQ(f.s.objects.at(1)->mesh_count, 0);  // the null object
     EXPECT_EQ(f.s.frames_per_second, 30.0f);
@@ -202,8 +203,8 @@ TEST(lws_version_3, parent_items_drop_the_item_kind_and_count_from_the_first_obj
     EXPECT_EQ(f.s.objects.at(6)->parent, 5);  // 10000002
 
     lws_fixture g(1);
-    g.parse("LWSC\n3\nAddNullObject a\nAddNullObject b\nAddNullObject c\nAddNullObject d\nParentItem 10000003\n");
-    EXPECT_EQ(g.s.objects.at(4)->parent, 4);  // first_object + 3
+    g.parse("LWSC\n3\nAddNullObject a\nAddNullObject b\nAddNullObject c\nParentItem 10000003\nAddNullObject d\n");
+    EXPECT_EQ(g.s.objects.at(3)->parent, 4);  // first_object + 3
 }
 
 TEST(lws_version_3, key_times_are_seconds_at_thirty_frames_and_rotations_stay_radians)
@@ -268,11 +269,111 @@ TEST(lws_version_3, a_zoom_envelope_is_read_like_a_motion_channel)
     EXPECT_EQ(f.s.fov_track.period, 60.0f);
 }
 
+TEST(lws_version_2, null_objects_and_lights_are_made_and_colours_are_bytes)
+{
+    lws_fixture f;
+    f.parse(lightwave_file("scene_v2.lws"));
+    EXPECT_EQ(f.objects.names, (std::vector<std::string>{"Objects\\base.lwo", "Objects\\arm.lwo"}));
+    ASSERT_EQ(f.s.no_objects, 3);
+    EXPECT_EQ(f.s.objects.at(1)->mesh_count, 0);  // the null object
+    EXPECT_EQ(f.s.objects.at(1)->parent, 0);
+    EXPECT_EQ(f.s.objects.at(2)->parent, 1);
+    EXPECT_EQ(f.s.objects.at(2)->pivot.y, 0.5f);
+    // Motions are read as in version 1: frames, degrees.
+    expect_key(f.s.objects.at(0)->anim.tracks[3], 1, 90 * 0.017453279f, 30);
+    EXPECT_EQ(f.s.frames_per_second, 15.0f);
+    EXPECT_EQ(f.s.last_frame, 30);
+
+    ASSERT_EQ(f.s.no_lights, 1);
+    const light& l = *f.s.lights.at(0);
+    EXPECT_EQ(l.type, 1);
+    EXPECT_FLOAT_EQ(l.colour.r, 0.5f);
+    EXPECT_FLOAT_EQ(l.colour.g, 128 / 255.0f * 0.5f);
+    EXPECT_FLOAT_EQ(l.colour.b, 0);
+    EXPECT_EQ(l.ambient_share, 0.0f);
+    expect_key(l.anim.tracks[4], 0, 45 * 0.017453279f, 0);
+    EXPECT_EQ(f.s.ambient, 0xFF404040u);  // white at 0.25
+    expect_key(f.s.cam_anim.tracks[2], 0, -4, 0);
+}
+
+// Records the layers asked for as well.
+struct layered_objects : scene_loader {
+    std::vector<std::pair<std::string, int>> asked;
+    void load_layer(std::string_view name, int layer, scene& s) override
+    {
+        asked.emplace_back(name, layer);
+        s.add_object(1)->parent = -1;
+    }
+};
+
+TEST(lws_version_5, numbered_items_layers_envelopes_and_lights)
+{
+    lws_fixture f;
+    layered_objects objects;
+    f.loader.object_loader = &objects;
+    f.parse(lightwave_file("scene_v5.lws"));
+    EXPECT_EQ(objects.asked, (std::vector<std::pair<std::string, int>>{{"Objects/base.lwo", 1}, {"Objects/base.lwo", 2}}));
+    ASSERT_EQ(f.s.no_objects, 3);
+    EXPECT_EQ(f.s.objects.at(1)->parent, 0);
+    EXPECT_EQ(f.s.objects.at(2)->parent, 1);
+    EXPECT_EQ(f.s.objects.at(2)->pivot.y, 1.0f);
+
+    // Linear keys repeating after the last; a spline whose keys go on in
+    // a straight line holding its last, as constant tracks do.
+    const anim_transform& base = f.s.objects.at(0)->anim;
+    expect_key(base.tracks[0], 2, 4, 60);
+    EXPECT_EQ(base.tracks[0].spline, 0);
+    EXPECT_EQ(base.tracks[0].end_mode, end_wrap);
+    EXPECT_FLOAT_EQ(track_value(base.tracks[0], 75), 1);
+    EXPECT_EQ(base.tracks[1].spline, 1);
+    EXPECT_EQ(base.tracks[1].end_mode, end_hold);
+    EXPECT_FLOAT_EQ(track_value(base.tracks[1], 60), 1);
+    EXPECT_EQ(base.tracks[6].end_mode, end_hold);
+
+    ASSERT_EQ(f.s.no_lights, 1);
+    const light& bulb = *f.s.lights.at(0);
+    EXPECT_EQ(bulb.type, 1);
+    EXPECT_EQ(bulb.parent, 2);
+    // The intensity envelope is taken at its start.
+    EXPECT_FLOAT_EQ(bulb.colour.r, 0.8f);
+    EXPECT_FLOAT_EQ(bulb.colour.g, 0.4f);
+    EXPECT_FLOAT_EQ(bulb.colour.b, 0.2f);
+    EXPECT_EQ(f.s.ambient, 0xFF404080u);
+    expect_key(f.s.cam_anim.tracks[2], 0, -5, 0);
+    EXPECT_EQ(f.s.camera_parent, -1);
+}
+
+TEST(lws_version_5, only_the_first_camera_is_the_scenes)
+{
+    lws_fixture f;
+    f.parse("LWSC\n4\nAddCamera 30000000\nCameraMotion\nNumChannels 1\nChannel 0\n{ Envelope\n  1\n  Key 1 0\n"
+            "  Behaviors 1 1\n}\nAddCamera 30000001\nShowCamera 1 2\nCameraMotion\nNumChannels 1\nChannel 0\n"
+            "{ Envelope\n  1\n  Key 2 0\n  Behaviors 1 1\n}\n");
+    expect_key(f.s.cam_anim.tracks[0], 0, 1, 0);
+}
+
+TEST(lws_lights, colours_of_later_versions_are_fractions_unless_beyond_one)
+{
+    lws_fixture f;
+    f.parse("LWSC\n3\nAddLight\nLightIntensity 0.5\nLightColor 1 0.5 0\nAddLight\nLightColor 255 51 0\n"
+            "LightType 4\nAmbIntensity 0.5\n");
+    EXPECT_FLOAT_EQ(f.s.lights.at(0)->colour.r, 0.5f);  // the intensity before the colour still counts
+    EXPECT_FLOAT_EQ(f.s.lights.at(0)->colour.g, 0.25f);
+    EXPECT_FLOAT_EQ(f.s.lights.at(1)->colour.g, 0.2f);
+    EXPECT_EQ(f.s.lights.at(0)->type, 3);  // distant, as LightWave makes them
+    EXPECT_EQ(f.s.lights.at(1)->type, 1);  // an area light lights as a point
+    EXPECT_EQ(f.s.ambient, 0xFF808080u);
+
+    lws_fixture plain;
+    plain.parse("LWSC\n3\nAddLight\n");
+    EXPECT_EQ(plain.s.ambient, frame_ambient);  // no ambient line: the frame's own
+}
+
 TEST(lws_failures, each_has_its_message)
 {
     lws_fixture f;
     EXPECT_EXIT(f.parse("LWOB\n1\n"), testing::ExitedWithCode(255), "^Invalid scene file\n$");
-    EXPECT_EXIT(f.parse("LWSC\n2\n"), testing::ExitedWithCode(255),
+    EXPECT_EXIT(f.parse("LWSC\n6\n"), testing::ExitedWithCode(255),
                 "^I'm not able to handle this scene file version\n$");
     EXPECT_EXIT(f.parse("LWSC\n3\nLoadObjectLayer NullObject\n"), testing::ExitedWithCode(255),
                 "^Loading null object\\?\n$");
