@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -27,9 +28,13 @@ constexpr int exit_bad_arguments = 2;
 constexpr int width = 640;  // the projection's aspect is 4:3
 constexpr int height = 480;
 
+const char* const usage_text =
+    "usage: vorlane-scene FILE.lws [--capture OUT [--fps N]]\n"
+    "       vorlane-scene --help\n";
+
 int usage()
 {
-    std::fprintf(stderr, "usage: vorlane-scene FILE.lws [--capture OUT --fps N]\n");
+    std::fputs(usage_text, stderr);
     return exit_bad_arguments;
 }
 
@@ -132,6 +137,10 @@ void play(player& p)
 
 int run(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usage_text, stdout);
+        return 0;
+    }
     if (argc < 2)
         return usage();
     const std::string file = argv[1];

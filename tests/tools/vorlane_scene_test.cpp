@@ -114,13 +114,18 @@ TEST_F(vorlane_scene, an_object_that_does_not_load_ends_with_its_message)
     EXPECT_NE(missing.out.find("Cannot open scene file - "), std::string::npos) << missing.out;
 }
 
-TEST_F(vorlane_scene, a_bad_command_line_exits_2)
+TEST_F(vorlane_scene, a_bad_command_line_exits_2_and_help_exits_0)
 {
     EXPECT_EQ(run("").code, 2);
     EXPECT_EQ(run(scenes + "cube_v3.lws --fps 10").code, 2);
     EXPECT_EQ(run(scenes + "cube_v3.lws --capture").code, 2);
     EXPECT_EQ(run(scenes + "cube_v3.lws --capture out --fps 0").code, 2);
     EXPECT_EQ(run(scenes + "cube_v3.lws --speed 2").code, 2);
+
+    // Asked for, the usage is no failure.
+    const auto help = run("--help");
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out.rfind("usage: vorlane-scene FILE.lws", 0), 0u) << help.out;
 }
 
 }  // namespace
