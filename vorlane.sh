@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds Vorlane and runs the show (./vorlane.sh [vorlane options]), the
-# whole test suite (./vorlane.sh test), or the suite under AddressSanitizer
-# and UBSan (./vorlane.sh test-asan). Installs the Debian packages it needs
-# first when they are missing.
+# whole test suite (./vorlane.sh test), the suite under AddressSanitizer
+# and UBSan (./vorlane.sh test-asan), the Debian package (./vorlane.sh deb),
+# or the package and its checks (./vorlane.sh test-deb). Installs the Debian
+# packages it needs first when they are missing.
 set -eu
 cd "$(dirname "$0")"
 
@@ -15,6 +16,11 @@ packages="cmake ninja-build g++ pkg-config
   libegl1 libegl-mesa0 libgl1-mesa-dri
   fontconfig fonts-liberation fonts-lato fonts-dejavu-core
   xvfb python3-xlib"
+# The package is made with Debian's tools and checked with its validators.
+case "${1:-}" in
+    deb) packages="$packages dpkg-dev debhelper" ;;
+    test-deb) packages="$packages dpkg-dev debhelper lintian desktop-file-utils appstream man-db" ;;
+esac
 
 missing=""
 for package in $packages; do
@@ -36,6 +42,24 @@ if [ "${1:-}" = "test-asan" ]; then
     cmake --preset asan >/dev/null
     cmake --build --preset asan
     exec ctest --preset asan
+fi
+
+# The package comes from build/ as it stands (after CI's test run, with
+# warnings as errors), so the build that was tested is the one packaged;
+# its files land in build/, not in the folder above the checkout.
+if [ "${1:-}" = "deb" ] || [ "${1:-}" = "test-deb" ]; then
+    cmake --preset default >/dev/null
+    version=$(dpkg-parsechangelog -S Version)
+    name=build/vorlane_${version}_$(dpkg-architecture -q DEB_HOST_ARCH)
+    dpkg-buildpackage -b --no-sign \
+        --buildinfo-file="$name.buildinfo" --buildinfo-option=-ubuild \
+        --changes-file="$name.changes" --changes-option=-ubuild
+    debian/rules clean >/dev/null
+    echo "vorlane.sh: built $name.deb"
+    if [ "$1" = "test-deb" ]; then
+        exec tests/dist/package_test.sh "$name.deb"
+    fi
+    exit 0
 fi
 
 # Warnings are errors for the test run (what CI runs), not for a user's build.

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -32,9 +33,13 @@ constexpr double max_scene_ms = 1e9;
 // A capture stops after this much scene time, whatever the scene's range.
 constexpr double max_capture_ms = 600 * 1000.0;
 
+const char* const usage_text =
+    "usage: vorlane-scene FILE.lws [--capture OUT [--fps N]]\n"
+    "       vorlane-scene --help\n";
+
 int usage()
 {
-    std::fprintf(stderr, "usage: vorlane-scene FILE.lws [--capture OUT --fps N]\n");
+    std::fputs(usage_text, stderr);
     return exit_bad_arguments;
 }
 
@@ -152,6 +157,10 @@ void play(player& p)
 
 int run(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usage_text, stdout);
+        return 0;
+    }
     if (argc < 2)
         return usage();
     const std::string file = argv[1];

@@ -28,12 +28,15 @@ constexpr int exit_bad_arguments = 2;
 // rendering stops at this length instead.
 constexpr double longest_render_seconds = 3600;
 
+const char* const usage_text =
+    "usage: vorlane-xm info FILE\n"
+    "       vorlane-xm render FILE OUT.wav [--seconds S] [--rate R]\n"
+    "       vorlane-xm play FILE [--seconds S]\n"
+    "       vorlane-xm --help\n";
+
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: vorlane-xm info FILE\n"
-                 "       vorlane-xm render FILE OUT.wav [--seconds S] [--rate R]\n"
-                 "       vorlane-xm play FILE [--seconds S]\n");
+    std::fputs(usage_text, stderr);
     return exit_bad_arguments;
 }
 
@@ -202,6 +205,10 @@ int play(const char* path, double seconds)
 
 int run(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usage_text, stdout);
+        return 0;
+    }
     if (argc < 3)
         return usage();
     std::string command = argv[1];

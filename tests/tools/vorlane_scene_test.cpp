@@ -223,13 +223,18 @@ TEST_F(vorlane_scene, a_crafted_chain_of_parents_and_a_huge_frame_range_end_in_o
     EXPECT_FALSE(std::filesystem::exists(frame(601)));
 }
 
-TEST_F(vorlane_scene, a_bad_command_line_exits_2)
+TEST_F(vorlane_scene, a_bad_command_line_exits_2_and_help_exits_0)
 {
     EXPECT_EQ(run("").code, 2);
     EXPECT_EQ(run(scenes + "cube_v3.lws --fps 10").code, 2);
     EXPECT_EQ(run(scenes + "cube_v3.lws --capture").code, 2);
     EXPECT_EQ(run(scenes + "cube_v3.lws --capture out --fps 0").code, 2);
     EXPECT_EQ(run(scenes + "cube_v3.lws --speed 2").code, 2);
+
+    // Asked for, the usage is no failure.
+    const auto help = run("--help");
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out.rfind("usage: vorlane-scene FILE.lws", 0), 0u) << help.out;
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ TEST_F(vorlane_xm, render_for_a_given_length_and_rate)
     EXPECT_EQ(wav_frames(), 33075u);
 }
 
-TEST_F(vorlane_xm, exit_codes_for_bad_modules_and_bad_arguments)
+TEST_F(vorlane_xm, exit_codes_for_bad_modules_bad_arguments_and_help)
 {
     std::string missing = ::testing::TempDir() + "no_such_module.xm";
     const auto bad_module = run("info " + missing);
@@ -94,6 +94,12 @@ TEST_F(vorlane_xm, exit_codes_for_bad_modules_and_bad_arguments)
     EXPECT_EQ(run("render " + module + " " + wav + " --seconds -3").code, 2);
     EXPECT_EQ(run("render " + module + " " + wav + " --rate").code, 2);
     EXPECT_EQ(run("info " + module + " extra").code, 2);
+    EXPECT_EQ(run("--help extra").code, 2);
+
+    // Asked for, the usage is no failure.
+    const auto help = run("--help");
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out.rfind("usage: vorlane-xm info FILE\n", 0), 0u) << help.out;
 }
 
 }  // namespace
