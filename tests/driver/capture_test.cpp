@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -172,11 +173,19 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
+    // The exit status; what the program said on stderr goes to the test's
+    // output when it failed.
     int capture(const std::string& name, const std::string& arguments)
     {
+        const std::filesystem::path err = dir / (name + ".err");
         const std::string command = std::string("'") + VORLANE_PROGRAM + "' --capture '" + (dir / name).string() +
-                                    "' " + arguments + " 2>/dev/null";
-        return std::system(command.c_str());
+                                    "' " + arguments + " 2>'" + err.string() + "'";
+        const int status = std::system(command.c_str());
+        if (status != 0) {
+            const std::vector<char> text = read_bytes(err);
+            std::cerr << std::string(text.begin(), text.end());
+        }
+        return status;
     }
 
     std::filesystem::path dir;
