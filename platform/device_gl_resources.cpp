@@ -101,8 +101,7 @@ void device_texture::unlock_rect(int level)
     glActiveTexture(GL_TEXTURE0 + max_texture_stages);
     glBindTexture(GL_TEXTURE_2D, gl_texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, level_width(level), level_height(level), GL_BGRA,
-                    GL_UNSIGNED_BYTE, level_data[level].data());
+    upload_texels(level, level_width(level), level_height(level), level_data[level].data());
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -167,7 +166,7 @@ device_texture* device::create_texture(int width, int height, int levels, std::u
             t->level_data.emplace_back(static_cast<std::size_t>(w) * h * 4, 0);
             pixels = t->level_data.back().data();
         }
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, gl_texel_format, GL_UNSIGNED_BYTE, pixels);
         auto surface = std::make_unique<device_surface>();
         surface->width = w;
         surface->height = h;
