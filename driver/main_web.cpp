@@ -1,8 +1,9 @@
 // vorlane in the browser. The page is the setup dialog; it calls in here
 // to play the show (vorlane_play) or to render one frame offline the way
 // capture does (vorlane_render_at), and its audio callback pulls the
-// sound (vorlane_audio). The show's loop is the browser's: every
-// animation frame runs one pass and gives control back.
+// sound (vorlane_audio); the build exports these three. The show's loop is
+// the browser's: every animation frame runs one pass and gives control
+// back.
 
 #include "driver/offline_frames.h"
 #include "driver/show.h"
@@ -10,11 +11,10 @@
 #include "driver/timeline.h"
 #include "driver/version.h"
 #include "music/ring_player.h"
+#include "platform/page.h"
 #include "platform/setup_dialog_state.h"
 #include "platform/wave_out_web.h"
 #include "runtime/log.h"
-
-#include <emscripten/emscripten.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -25,12 +25,6 @@ namespace vorlane {
 
 namespace {
 
-EM_JS(void, page_ready, (const char* resolutions), { vorlane_page.ready(UTF8ToString(resolutions)); });
-EM_JS(void, page_show_ended, (), { vorlane_page.show_ended(); });
-EM_JS(void, page_progress, (double song_ms, int part), { vorlane_page.progress(song_ms, part); });
-EM_JS(void, page_frame_done, (int ms, const std::uint32_t* pixels, int width, int height),
-      { vorlane_page.frame_done(ms, pixels, width, height); });
-
 void show_frame()
 {
     output_poll();
@@ -40,7 +34,7 @@ void show_frame()
     while (r == pass_result::message);
     if (r != pass_result::ended)
         return;
-    emscripten_cancel_main_loop();
+    page_stop_frames();
     close_show();
     page_show_ended();
 }
@@ -73,14 +67,14 @@ offline_render offline;
 // can show its progress line in between.
 void offline_frame()
 {
-    const double until = emscripten_get_now() + 40;
+    const double until = page_now_ms() + 40;
     frame_step step = frame_step::drawn;
-    while (!offline.sink.taken && step == frame_step::drawn && emscripten_get_now() < until)
+    while (!offline.sink.taken && step == frame_step::drawn && page_now_ms() < until)
         step = offline.frames->step(offline.sink);
     page_progress(offline.frames->song_ms(), cur_part);
     if (!offline.sink.taken && step == frame_step::drawn)
         return;
-    emscripten_cancel_main_loop();
+    page_stop_frames();
     page_frame_done(offline.at_ms, offline.sink.taken ? offline.sink.pixels.data() : nullptr, offline.picture.width,
                     offline.picture.height);
 }
@@ -94,19 +88,19 @@ using namespace vorlane;
 extern "C" {
 
 // Plays the show at width x height, in loop mode when loop is set.
-EMSCRIPTEN_KEEPALIVE void vorlane_play(int width, int height, int loop)
+void vorlane_play(int width, int height, int loop)
 {
     loop_mode = loop != 0;
     log("Resolution %dx%d, %s mode", width, height, loop_mode ? "loop" : "normal");
     sound_use_output(wave_out_create(wave_out_kind::card));
     const present_rect picture = fit_show(width, height);
     start_show(picture.width, picture.height, true, 0, true);
-    emscripten_set_main_loop(show_frame, 0, false);
+    page_run_every_frame(show_frame);
 }
 
 // Renders the show offline up to the frame that capture at 25 frames per
 // second from at_ms on writes first, and hands it to the page.
-EMSCRIPTEN_KEEPALIVE void vorlane_render_at(int at_ms, int width, int height)
+void vorlane_render_at(int at_ms, int width, int height)
 {
     log("Resolution %dx%d, frame at %d ms", width, height, at_ms);
     offline.at_ms = at_ms;
@@ -115,12 +109,12 @@ EMSCRIPTEN_KEEPALIVE void vorlane_render_at(int at_ms, int width, int height)
     frame_span span;
     span.from_ms = at_ms;
     offline.frames = new frame_stepper(*offline.device, span);
-    emscripten_set_main_loop(offline_frame, 0, false);
+    page_run_every_frame(offline_frame);
 }
 
 // The page's audio callback: the next frames of sound, then the mixer
 // follows what has been consumed.
-EMSCRIPTEN_KEEPALIVE void vorlane_audio(float* left, float* right, int frames)
+void vorlane_audio(float* left, float* right, int frames)
 {
     web_audio_fill(left, right, frames);
     output_poll();
