@@ -28,7 +28,7 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/cs
   const origin = 'http://127.0.0.1:' + server.address().port;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vorlane-chromium-'));
   const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium', headless: true,
+    executablePath: '/usr/bin/chromium', headless: true, protocolTimeout: 0,
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-background-networking',
            '--disable-component-update', '--disable-sync', '--no-first-run', '--user-data-dir=' + profile],
   });
@@ -52,7 +52,7 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/cs
     });
   });
   await page.goto(`${origin}/index.html?at=999999&resolution=${size}`);
-  await page.waitForFunction(() => document.title.startsWith('vorlane:'), { timeout: 0 });
+  while (!(await page.title()).startsWith('vorlane:')) await new Promise(r => setTimeout(r, 1000));
   const marks = await page.evaluate(() => progress_marks);
   // Per part: song time covered at 25 frames a second, against wall time.
   const parts = {};
