@@ -1,9 +1,11 @@
 #!/bin/sh
 # Builds Vorlane and runs the show (./vorlane.sh [vorlane options]), the
 # whole test suite (./vorlane.sh test), the suite under AddressSanitizer
-# and UBSan (./vorlane.sh test-asan), the Debian package (./vorlane.sh deb),
-# or the package and its checks (./vorlane.sh test-deb). Installs the Debian
-# packages it needs first when they are missing.
+# and UBSan (./vorlane.sh test-asan), the Debian package (./vorlane.sh deb)
+# or the package and its checks (./vorlane.sh test-deb); builds the
+# browser's site into build-web/site (./vorlane.sh web) and tests it in
+# headless Chromium (./vorlane.sh test-web). Installs the Debian packages it
+# needs first when they are missing.
 set -eu
 cd "$(dirname "$0")"
 
@@ -16,10 +18,15 @@ packages="cmake ninja-build g++ pkg-config
   libegl1 libegl-mesa0 libgl1-mesa-dri
   fontconfig fonts-liberation fonts-lato fonts-dejavu-core
   xvfb python3-xlib"
-# The package is made with Debian's tools and checked with its validators.
+fonts="fonts-liberation fonts-lato fonts-dejavu-core"
 case "${1:-}" in
+    # The package is made with Debian's tools and checked with its validators.
     deb) packages="$packages dpkg-dev debhelper" ;;
     test-deb) packages="$packages dpkg-dev debhelper lintian desktop-file-utils appstream man-db" ;;
+    # The browser build needs only emscripten and the font files it ships;
+    # its test drives Chromium from Node.js and compares with the native show.
+    web) packages="cmake ninja-build emscripten $fonts" ;;
+    test-web) packages="$packages emscripten chromium nodejs npm" ;;
 esac
 
 missing=""
@@ -28,6 +35,10 @@ for package in $packages; do
         missing="$missing $package"
     fi
 done
+# Node.js from elsewhere than Debian (its own npm included) will do.
+if command -v node >/dev/null && command -v npm >/dev/null; then
+    missing=$(echo "$missing" | sed 's/ nodejs//; s/ npm//')
+fi
 if [ -n "$missing" ]; then
     if [ "$(id -u)" -ne 0 ]; then
         echo "vorlane.sh: missing Debian packages; install them with:" >&2
@@ -36,6 +47,21 @@ if [ -n "$missing" ]; then
     fi
     apt-get update
     DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
+fi
+
+if [ "${1:-}" = "web" ]; then
+    # Debian's emscripten runs its JavaScript tools with the Node.js
+    # modules Debian keeps there, whichever Node.js is first on the path.
+    export NODE_PATH=/usr/share/nodejs
+    emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    exec cmake --build build-web
+fi
+
+if [ "${1:-}" = "test-web" ]; then
+    "$0" web
+    cmake --preset default >/dev/null
+    cmake --build --preset default --target vorlane
+    exec sh tests/web/run.sh
 fi
 
 if [ "${1:-}" = "test-asan" ]; then

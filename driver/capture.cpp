@@ -5,11 +5,8 @@
 #include "driver/show.h"
 #include "driver/show_frame.h"
 #include "driver/timeline.h"
-#include "engine/engine.h"
-#include "music/mixer.h"
 #include "music/ring_player.h"
 #include "platform/child_process.h"
-#include "platform/environment.h"
 #include "platform/png_writer.h"
 #include "platform/scratch_folder.h"
 #include "platform/wave_out_virtual.h"
@@ -21,27 +18,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 
 namespace vorlane {
-
-std::uint32_t frame_pacer::next()
-{
-    const std::uint64_t start = paced * rate / fps;
-    ++paced;
-    return static_cast<std::uint32_t>(paced * rate / fps - start);
-}
-
-void play_frames(wave_out_virtual& device, std::uint32_t frames)
-{
-    while (frames > 0) {
-        const auto into_block = static_cast<std::uint32_t>(device.frames_played() % std::uint64_t(block_samples));
-        const std::uint32_t n = std::min(frames, std::uint32_t(block_samples) - into_block);
-        device.advance(n);
-        output_poll();
-        frames -= n;
-    }
-}
 
 bool is_video_name(const std::string& name)
 {
@@ -54,8 +32,6 @@ bool is_video_name(const std::string& name)
 }
 
 namespace {
-
-constexpr int capture_rate = 44100;
 
 // Where the frames go: numbered PNG files in a folder, or raw frames into
 // an encoder whose video is joined with the WAV file at the end.
@@ -173,57 +149,24 @@ std::vector<std::uint32_t> frame_with_bars(const std::vector<std::uint32_t>& pix
     return frame;
 }
 
-wave_out_virtual& start_offline_show(int resx, int resy)
-{
-    set_environment_default("SDL_VIDEODRIVER", "offscreen");
-    auto output = std::make_unique<wave_out_virtual>();
-    wave_out_virtual& device = *output;
-    sound_use_output(std::move(output));
-    const present_rect picture = fit_show(resx, resy);
-    start_show(picture.width, picture.height, true, 0, false);
-    return device;
-}
-
 bool run_frames(wave_out_virtual& device, const frame_span& span, frame_sink& sink, const char* label)
 {
-    frame_pacer pacer;
-    pacer.rate = capture_rate;
-    pacer.fps = std::uint64_t(span.fps);
-    bool ok = true;
+    frame_stepper frames(device, span);
     const auto wall_start = std::chrono::steady_clock::now();
     auto last_progress = wall_start;
-    for (std::uint64_t k = 0;; ++k) {
-        // Video frame k covers sound from k / fps seconds on.
-        if (span.to_ms >= 0 && k * 1000 >= std::uint64_t(span.to_ms) * pacer.fps)
-            break;
-        const bool wanted = k * 1000 >= std::uint64_t(span.from_ms) * pacer.fps;
-        if (!sink.before_frame(wanted)) {
-            ok = false;
-            break;
-        }
-        play_frames(device, pacer.next());
-        pass_result r;
-        do
-            r = main_loop_pass();
-        while (r == pass_result::message);
-        if (r == pass_result::ended)
-            break;
-        if (wanted && !sink.take_frame(pd3dDev->read_surface(pd3dDev->get_back_buffer()))) {
-            ok = false;
-            break;
-        }
-
+    frame_step step;
+    while ((step = frames.step(sink)) == frame_step::drawn) {
         const auto now = std::chrono::steady_clock::now();
         if (now - last_progress >= std::chrono::milliseconds(500)) {
             last_progress = now;
             const double wall_s = std::chrono::duration<double>(now - wall_start).count();
-            const double song_ms = double(k + 1) * 1000.0 / double(pacer.fps);
+            const double song_ms = frames.song_ms();
             const double done = span.to_ms >= 0 ? song_ms / span.to_ms : song_progress(the_song);
-            show_progress(label, song_ms, done, wall_s, int(k + 1));
+            show_progress(label, song_ms, done, wall_s, int(frames.drawn));
         }
     }
     std::fputs("\n", stderr);
-    return ok;
+    return step != frame_step::failed;
 }
 
 int run_capture(const options& o)

@@ -69,7 +69,7 @@ int main(int argc, char** argv)
     } else if (opts.bench) {
         code = run_bench(opts);
     } else {
-        sound_use_output(wave_out_create(opts.no_sound ? wave_out_kind::null : wave_out_kind::sdl));
+        sound_use_output(wave_out_create(opts.no_sound ? wave_out_kind::null : wave_out_kind::card));
         const present_rect picture = fit_show(opts.resx, opts.resy);
         start_show(picture.width, picture.height, opts.windowed, display, !opts.no_sound);
         sync_to_display();

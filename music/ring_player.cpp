@@ -101,7 +101,7 @@ bool sound_init(int rate, int)
         return false;
     mixer_configure(rate);
     if (!device)
-        device = wave_out_create(wave_out_kind::sdl);
+        device = wave_out_create(wave_out_kind::card);
     if (!device->open(rate))
         return false;
     device_open = true;
@@ -203,7 +203,7 @@ bool song_play(song* s)
     device->play_loop(ring, std::uint32_t(ring_samples) * 4);
 
     stop_request.store(false, std::memory_order_relaxed);
-    if (!device->advanced_by_hand()) {
+    if (!device->polled_by_user()) {
         // A library that calls exit() behind our back (Xlib on a lost
         // display) must not destroy a running thread: stop it first.
         static const bool stop_registered = std::atexit(stop_at_exit) == 0;

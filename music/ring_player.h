@@ -12,7 +12,7 @@
 
 namespace vorlane {
 
-// The device the next sound_init opens (an sdl one when none was given).
+// The device the next sound_init opens (the sound card when none was given).
 // The virtual kind is advanced by its user, who then calls output_poll.
 void sound_use_output(std::unique_ptr<wave_out> device);
 wave_out* sound_output();

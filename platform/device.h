@@ -28,6 +28,7 @@ struct gpu_buffer {
     unsigned name = 0;  // OpenGL buffer object
     bool locked = false;
     device* owner = nullptr;  // whose held draws go out before the contents change
+    bool indices = false;     // an index buffer's
 
     void* lock();
     void unlock();

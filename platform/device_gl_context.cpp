@@ -4,10 +4,9 @@
 
 #include "platform/device.h"
 #include "platform/gl_backend.h"
+#include "platform/gl_context.h"
 #include "platform/window.h"
 #include "runtime/fatal.h"
-
-#include <SDL.h>
 
 #include <cmath>
 
@@ -31,15 +30,8 @@ void make_renderbuffer(device_surface& s, int width, int height, std::uint32_t f
 
 device* create_device(window& w, int width, int height)
 {
-    auto* sdl_window = static_cast<SDL_Window*>(w.sdl_window);
-    SDL_GLContext context = sdl_window ? SDL_GL_CreateContext(sdl_window) : nullptr;
-    if (!context)
-        fatal("d3dCreate");
-    SDL_DisplayMode mode;
-    int display = SDL_GetWindowDisplayIndex(sdl_window);
-    if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0)
-        fatal("GetDisplayMode");
-    if (width <= 0 || height <= 0 || epoxy_gl_version() < 33)
+    gl_context context = create_gl_context(w);
+    if (width <= 0 || height <= 0)
         fatal("Create3dDevice");
     GLint max_size = 0;
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &max_size);
@@ -67,17 +59,12 @@ device* create_device(window& w, int width, int height)
 
     glGenVertexArrays(1, &gl.vao);
     glBindVertexArray(gl.vao);
-    // Flat shading takes a triangle's first vertex, as Direct3D.
-    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glDisable(GL_DITHER);
     glDepthFunc(GL_LEQUAL);
     glFrontFace(GL_CCW);
     glClearColor(0, 0, 0, 0);
-    glClearDepth(1);
+    clear_depth(1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    // Capture and the benchmark present without waiting; the show on a
-    // screen asks for the display's refresh with sync_to_display.
-    SDL_GL_SetSwapInterval(0);
     if (glGetError() != GL_NO_ERROR)
         fatal("Create3dDevice");
     return d;
@@ -102,9 +89,9 @@ void device::release()
         b->release();
     glDeleteRenderbuffers(1, &gl->back_buffer.gl_renderbuffer);
     glDeleteRenderbuffers(1, &gl->depth_buffer.gl_renderbuffer);
+    glDeleteBuffers(1, &gl->flat_indices);
     glDeleteVertexArrays(1, &gl->vao);
-    SDL_GL_MakeCurrent(static_cast<SDL_Window*>(owner->sdl_window), nullptr);
-    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(gl->context));
+    destroy_gl_context(*owner, gl->context);
     delete gl;
     gl = nullptr;
 }
@@ -119,9 +106,8 @@ void device::present()
     if (!gl || !owner)
         return;
     flush_draws(*this);
-    auto* sdl_window = static_cast<SDL_Window*>(owner->sdl_window);
     int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(sdl_window, &w, &h);
+    drawable_size(*owner, w, h);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_for(*gl, &gl->back_buffer, nullptr));
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     gl->framebuffer = -1;
@@ -133,7 +119,7 @@ void device::present()
     // The back buffer's first row is the top; the window's is the bottom.
     glBlitFramebuffer(0, 0, width, height, r.x, r.y + r.height, r.x + r.width, r.y, GL_COLOR_BUFFER_BIT,
                       GL_LINEAR);
-    SDL_GL_SwapWindow(sdl_window);
+    swap_window(*owner);
 }
 
 present_rect fit_back_buffer(int window_width, int window_height, int width, int height)
@@ -160,7 +146,7 @@ std::vector<std::uint32_t> device::read_surface(device_surface* surface)
     bind_framebuffer(*gl, framebuffer_for(*gl, surface, nullptr));
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     // Rows are stored top row first, so OpenGL's first row is the top.
-    glReadPixels(0, 0, surface->width, surface->height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    read_texels(surface->width, surface->height, pixels.data());
     return pixels;
 }
 

@@ -89,16 +89,20 @@ std::uint32_t vertex_size(std::uint32_t fvf)
     return size;
 }
 
-void set_vertex_layout(gl_backend& gl, const device_state& s)
+// The attributes start first_vertex vertices into the stream: where the
+// dialect has no base vertex, a draw's base vertex is given so.
+void set_vertex_layout(gl_backend& gl, const device_state& s, std::uint32_t first_vertex)
 {
     GLint buffer = static_cast<GLint>(s.stream->buffer.name);
-    if (gl.layout_valid && gl.array_buffer == buffer && gl.layout_fvf == s.fvf && gl.layout_stride == s.stride)
+    if (gl.layout_valid && gl.array_buffer == buffer && gl.layout_fvf == s.fvf && gl.layout_stride == s.stride &&
+        gl.layout_first == first_vertex)
         return;
     glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(buffer));
     GLsizei stride = static_cast<GLsizei>(s.stride);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+    const std::uintptr_t start = std::uintptr_t{first_vertex} * s.stride;
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(start));
     glEnableVertexAttribArray(0);
-    std::uintptr_t offset = 12;
+    std::uintptr_t offset = start + 12;
     if (s.fvf & D3DFVF_NORMAL) {
         glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
         glEnableVertexAttribArray(1);
@@ -115,6 +119,7 @@ void set_vertex_layout(gl_backend& gl, const device_state& s)
     gl.array_buffer = buffer;
     gl.layout_fvf = s.fvf;
     gl.layout_stride = s.stride;
+    gl.layout_first = first_vertex;
     gl.layout_valid = true;
 }
 
@@ -205,7 +210,8 @@ void set_depth(gl_backend& gl, const device_state& s)
         gl.depth_mask = mask;
     }
     // Without clipping nothing is cut at the near and far planes.
-    set_enabled(gl.depth_clamp, GL_DEPTH_CLAMP, s.clipping == 0);
+    if (gl.context.depth_clamp)
+        set_enabled(gl.depth_clamp, gl_depth_clamp, s.clipping == 0);
 }
 
 void set_culling(gl_backend& gl, const device_state& s)
@@ -263,8 +269,9 @@ void bind_textures(gl_backend& gl, const device_state& s, const program_key& key
 
 // Everything a draw of range needs, in the order OpenGL needs it; an
 // instanced draw's program reads world-view matrix and material per
-// instance. False when the draw cannot happen.
-bool prepare_draw(device& d, const draw_range& range, bool instanced = false)
+// instance; the vertex attributes start first_vertex vertices into the
+// stream. False when the draw cannot happen.
+bool prepare_draw(device& d, const draw_range& range, bool instanced = false, std::uint32_t first_vertex = 0)
 {
     gl_backend& gl = *d.gl;
     const device_state& s = d.state;
@@ -284,7 +291,7 @@ bool prepare_draw(device& d, const draw_range& range, bool instanced = false)
     set_depth(gl, s);
     set_culling(gl, s);
     bind_textures(gl, s, key, range);
-    set_vertex_layout(gl, s);
+    set_vertex_layout(gl, s, first_vertex);
     return true;
 }
 
@@ -302,23 +309,55 @@ GLenum primitive_mode(d3d_primitive_type type, std::uint32_t primitives, std::ui
     return GL_POINTS;
 }
 
+void bind_element_buffer(gl_backend& gl, GLuint name)
+{
+    if (static_cast<GLint>(name) != gl.element_buffer) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, name);
+        gl.element_buffer = static_cast<GLint>(name);
+    }
+}
+
+// Where flat shading takes a primitive's last vertex, a flat list of lines
+// or triangles is drawn from a copy of its indices (the count from first,
+// or vertex numbers from first on when indices is null) in which each
+// primitive's first vertex comes last: (i0, i1, i2) -> (i1, i2, i0) keeps
+// the winding. Strips keep their order. False when nothing needs moving.
+bool bind_flat_indices(gl_backend& gl, d3d_primitive_type type, const std::uint8_t* indices, std::uint32_t first,
+                       std::uint32_t count)
+{
+    const std::uint32_t per = type == D3DPT_TRIANGLELIST ? 3 : type == D3DPT_LINELIST ? 2 : 0;
+    if (gl.context.first_vertex_flat || !gl.last_key.flat || per == 0 ||
+        (!indices && std::uint64_t{first} + count > 0x10000))
+        return false;
+    std::vector<std::uint16_t>& out = gl.flat_index_data;
+    out.resize(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t from = i - i % per + (i % per + 1) % per;
+        std::uint16_t index = static_cast<std::uint16_t>(first + from);
+        if (indices)
+            std::memcpy(&index, indices + 2 * (std::size_t{first} + from), 2);
+        out[i] = index;
+    }
+    if (!gl.flat_indices)
+        glGenBuffers(1, &gl.flat_indices);
+    bind_element_buffer(gl, gl.flat_indices);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * 2), out.data(), GL_STREAM_DRAW);
+    return true;
+}
+
 // The indices of the held draws, once for each of instances.
 void draw_elements(gl_backend& gl, const device_state& s, const held_draws& h, GLsizei instances)
 {
-    GLint element = static_cast<GLint>(s.indices->buffer.name);
-    if (element != gl.element_buffer) {
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(element));
-        gl.element_buffer = element;
-    }
     std::uint32_t count = 0;
     GLenum mode = primitive_mode(h.type, 1, count);
-    const void* first = reinterpret_cast<const void*>(std::uintptr_t{h.start_index} * 2);
-    GLint base = static_cast<GLint>(h.base_vertex);
-    if (instances == 1)
-        glDrawElementsBaseVertex(mode, static_cast<GLsizei>(h.count), GL_UNSIGNED_SHORT, first, base);
-    else
-        glDrawElementsInstancedBaseVertex(mode, static_cast<GLsizei>(h.count), GL_UNSIGNED_SHORT, first, instances,
-                                          base);
+    const void* first = nullptr;
+    if (!bind_flat_indices(gl, h.type, s.indices->buffer.data.data(), h.start_index, h.count)) {
+        bind_element_buffer(gl, s.indices->buffer.name);
+        first = reinterpret_cast<const void*>(std::uintptr_t{h.start_index} * 2);
+    }
+    // Without a base vertex in the draw the attributes already start there.
+    const GLint base = gl_has_base_vertex ? static_cast<GLint>(h.base_vertex) : 0;
+    draw_indices(mode, static_cast<GLsizei>(h.count), first, instances, base);
 }
 
 // Puts gl.instances into the instance buffer, which feeds attributes 3 to
@@ -364,16 +403,17 @@ void flush_draws(device& d)
     const d3d_matrix world = s.world;
     const d3d_material material = s.material;
     const draw_range range{h.type, h.start_index, h.count, true};
+    const std::uint32_t first_vertex = gl_has_base_vertex ? 0 : h.base_vertex;
     if (h.draws.size() == 1) {
         s.world = h.draws[0].world;
         s.material = h.draws[0].material;
-        if (prepare_draw(d, range))
+        if (prepare_draw(d, range, false, first_vertex))
             draw_elements(gl, s, h, 1);
     } else {
         gl.instances.clear();
         for (const held_draw& draw : h.draws)
             gl.instances.push_back({object_values(draw.world, s.view), material_values(draw.material)});
-        if (prepare_draw(d, range, true) && upload_instances(d))
+        if (prepare_draw(d, range, true, first_vertex) && upload_instances(d))
             draw_elements(gl, s, h, static_cast<GLsizei>(h.draws.size()));
     }
     s.world = world;
@@ -396,7 +436,10 @@ void device::draw_primitive(d3d_primitive_type type, std::uint32_t start_vertex,
     flush_draws(*this);
     if (!prepare_draw(*this, {type, start_vertex, count, false}))
         return;
-    glDrawArrays(mode, static_cast<GLint>(start_vertex), static_cast<GLsizei>(count));
+    if (bind_flat_indices(*gl, type, nullptr, start_vertex, count))
+        glDrawElements(mode, static_cast<GLsizei>(count), GL_UNSIGNED_SHORT, nullptr);
+    else
+        glDrawArrays(mode, static_cast<GLint>(start_vertex), static_cast<GLsizei>(count));
 }
 
 void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_index, std::uint32_t num_vertices,
@@ -464,7 +507,7 @@ void device::clear(std::uint32_t flags, std::uint32_t color, float z, std::uint3
             glDepthMask(GL_TRUE);
             gl->depth_mask = 1;
         }
-        glClearDepth(z);
+        clear_depth(z);
         mask |= GL_DEPTH_BUFFER_BIT;
     }
     if (mask)

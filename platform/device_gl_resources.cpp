@@ -6,10 +6,29 @@
 #include "platform/gl_backend.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace vorlane {
 
 // ---------------------------------------------------------------- buffers
+
+namespace {
+
+// Index buffers go up as the vertex array's element buffer, since WebGL
+// fixes a buffer's kind at its first binding; the others through the
+// copy-write target, which leaves the vertex-array bindings alone.
+void upload(gpu_buffer& b)
+{
+    GLenum target = GL_COPY_WRITE_BUFFER;
+    if (b.indices && b.owner) {
+        target = GL_ELEMENT_ARRAY_BUFFER;
+        b.owner->gl->element_buffer = static_cast<GLint>(b.name);
+    }
+    glBindBuffer(target, b.name);
+    glBufferData(target, static_cast<GLsizeiptr>(b.data.size()), b.data.data(), GL_DYNAMIC_DRAW);
+}
+
+}  // namespace
 
 void* gpu_buffer::lock()
 {
@@ -26,9 +45,7 @@ void gpu_buffer::unlock()
     locked = false;
     if (owner)
         flush_draws(*owner);
-    // The copy-write target leaves the vertex-array bindings alone.
-    glBindBuffer(GL_COPY_WRITE_BUFFER, name);
-    glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(data.size()), data.data(), GL_DYNAMIC_DRAW);
+    upload(*this);
 }
 
 void gpu_buffer::release()
@@ -57,10 +74,10 @@ buffer_type* make_buffer(device& d, std::vector<std::unique_ptr<buffer_type>>& k
     b->usage = usage;
     gpu_buffer& g = b->buffer;
     g.owner = &d;
+    g.indices = std::is_same_v<buffer_type, device_index_buffer>;
     g.data.assign(length, 0);
     glGenBuffers(1, &g.name);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, g.name);
-    glBufferData(GL_COPY_WRITE_BUFFER, length, g.data.data(), GL_DYNAMIC_DRAW);
+    upload(g);
     if (glGetError() != GL_NO_ERROR) {
         b->release();
         return nullptr;
@@ -101,8 +118,7 @@ void device_texture::unlock_rect(int level)
     glActiveTexture(GL_TEXTURE0 + max_texture_stages);
     glBindTexture(GL_TEXTURE_2D, gl_texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, level_width(level), level_height(level), GL_BGRA,
-                    GL_UNSIGNED_BYTE, level_data[level].data());
+    upload_texels(level, level_width(level), level_height(level), level_data[level].data());
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -167,7 +183,7 @@ device_texture* device::create_texture(int width, int height, int levels, std::u
             t->level_data.emplace_back(static_cast<std::size_t>(w) * h * 4, 0);
             pixels = t->level_data.back().data();
         }
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, gl_texel_format, GL_UNSIGNED_BYTE, pixels);
         auto surface = std::make_unique<device_surface>();
         surface->width = w;
         surface->height = h;

@@ -1,5 +1,7 @@
 #include "platform/fixed_function.h"
 
+#include "platform/gl_dialect.h"
+
 namespace vorlane {
 
 namespace {
@@ -126,23 +128,26 @@ program_key make_program_key(const device_state& s, const bool (&textures_presen
 
 std::string vertex_shader_source(const program_key& key)
 {
-    std::string s =
-        "#version 330 core\n"
-        "layout(location = 0) in vec3 a_position;\n"
-        "layout(location = 1) in vec3 a_normal;\n"
-        "layout(location = 2) in vec2 a_texcoord;\n"
-        // Matrices arrive row-major as Direct3D keeps them; read
-        // column-major they are transposed, so M * v is Direct3D's v * M.
-        "uniform mat4 u_projection;\n"
-        "uniform vec2 u_pixel;\n"
-        "uniform mat4 u_texture_matrix[4];\n";
+    std::string s = glsl_header;
+    s += "layout(location = 0) in vec3 a_position;\n"
+         "layout(location = 1) in vec3 a_normal;\n"
+         "layout(location = 2) in vec2 a_texcoord;\n"
+         // Matrices arrive row-major as Direct3D keeps them; read
+         // column-major they are transposed, so M * v is Direct3D's v * M.
+         "uniform mat4 u_projection;\n"
+         "uniform vec2 u_pixel;\n"
+         "uniform mat4 u_texture_matrix[4];\n";
     // An instanced draw's world-view matrix, normal matrix and material
-    // come per instance and stand in for the uniforms.
-    s += key.instanced ? "layout(location = 3) in vec4 a_object[7];\n"
-                         "layout(location = 10) in vec4 a_material[3];\n"
-                         "#define u_object a_object\n"
-                         "#define u_material a_material\n"
-                       : "uniform vec4 u_object[7];\n";  // world-view matrix, normal matrix
+    // come per instance and stand in for the uniforms; they are single
+    // attributes, as OpenGL ES has no attribute arrays.
+    if (key.instanced) {
+        for (int i = 0; i < 7; ++i)
+            s += "layout(location = " + std::to_string(3 + i) + ") in vec4 a_object" + std::to_string(i) + ";\n";
+        for (int i = 0; i < 3; ++i)
+            s += "layout(location = " + std::to_string(10 + i) + ") in vec4 a_material" + std::to_string(i) + ";\n";
+    } else {
+        s += "uniform vec4 u_object[7];\n";  // world-view matrix, normal matrix
+    }
     s += key.flat ? "flat out vec4 v_diffuse;\n" : "out vec4 v_diffuse;\n";
     for (int i = 0; i < max_texture_stages; ++i)
         if (key.stages[i].samples)
@@ -158,8 +163,12 @@ std::string vertex_shader_source(const program_key& key)
     }
 
     s += "void main()\n"
-         "{\n"
-         "    mat4 world_view = mat4(u_object[0], u_object[1], u_object[2], u_object[3]);\n"
+         "{\n";
+    if (key.instanced)
+        s += "    vec4 u_object[7] = vec4[7](a_object0, a_object1, a_object2, a_object3, a_object4, a_object5,\n"
+             "                               a_object6);\n"
+             "    vec4 u_material[3] = vec4[3](a_material0, a_material1, a_material2);\n";
+    s += "    mat4 world_view = mat4(u_object[0], u_object[1], u_object[2], u_object[3]);\n"
          "    vec4 camera = world_view * vec4(a_position, 1.0);\n"
          "    vec4 clip = u_projection * camera;\n"
          // Direct3D clips z to 0..w; pixel centres sit on integer
@@ -252,7 +261,7 @@ std::string op_expr(std::uint32_t op, std::uint32_t a1, std::uint32_t a2, const 
 
 std::string fragment_shader_source(const program_key& key)
 {
-    std::string s = "#version 330 core\n";
+    std::string s = glsl_header;
     s += key.flat ? "flat in vec4 v_diffuse;\n" : "in vec4 v_diffuse;\n";
     for (int i = 0; i < max_texture_stages; ++i) {
         if (!key.stages[i].samples)

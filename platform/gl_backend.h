@@ -10,8 +10,8 @@
 
 #include "platform/device.h"
 #include "platform/fixed_function.h"
-
-#include <epoxy/gl.h>
+#include "platform/gl_context.h"
+#include "platform/gl_dialect.h"
 
 #include <cstdint>
 #include <map>
@@ -103,8 +103,12 @@ struct instance_values {
 };
 
 struct gl_backend {
-    void* context = nullptr;  // SDL_GLContext
+    gl_context context;
     GLuint vao = 0;
+    // Where flat shading takes the last vertex: the indices of the draw
+    // with each primitive's first vertex moved to its end.
+    GLuint flat_indices = 0;
+    std::vector<std::uint16_t> flat_index_data;
     device_surface back_buffer;
     device_surface depth_buffer;
     device_surface* target = nullptr;
@@ -137,7 +141,7 @@ struct gl_backend {
     GLint unit_texture[max_texture_stages] = {-1, -1, -1, -1};
     std::int64_t unit_filters[max_texture_stages] = {-1, -1, -1, -1};  // the bound samplers' ids
     GLint array_buffer = -1, element_buffer = -1;
-    std::uint32_t layout_fvf = 0, layout_stride = 0;
+    std::uint32_t layout_fvf = 0, layout_stride = 0, layout_first = 0;
     bool layout_valid = false;
 };
 

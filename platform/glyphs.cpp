@@ -1,5 +1,7 @@
 #include "platform/glyphs.h"
 
+#include "platform/code_page.h"
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -13,22 +15,6 @@
 namespace vorlane {
 
 namespace {
-
-// Windows-1252 code points of bytes 0x80 ... 0x9F; the rest of the code
-// page is the same as Latin-1. Holes map to the replacement glyph.
-const char32_t cp1252_high[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
-};
-
-char32_t code_point(unsigned char c)
-{
-    if (c >= 0x80 && c < 0xA0)
-        return cp1252_high[c - 0x80];
-    return c;
-}
 
 struct substitute {
     const char* face;

@@ -4,14 +4,15 @@
 
 namespace vorlane {
 
-std::unique_ptr<wave_out> make_wave_out_sdl();
+// SDL2's on the desktop, Web Audio's in the browser.
+std::unique_ptr<wave_out> make_wave_out_card();
 std::unique_ptr<wave_out> make_wave_out_null();
 
 std::unique_ptr<wave_out> wave_out_create(wave_out_kind kind)
 {
     switch (kind) {
-    case wave_out_kind::sdl:
-        return make_wave_out_sdl();
+    case wave_out_kind::card:
+        return make_wave_out_card();
     case wave_out_kind::null:
         return make_wave_out_null();
     case wave_out_kind::virtual_device:

@@ -1,6 +1,7 @@
 // The sound output device: plays one looping ring of 16-bit stereo frames
 // and reports how many bytes of it have been heard, nothing more. Three
-// kinds stand behind the same interface: the sound card (SDL2), a silent
+// kinds stand behind the same interface: the sound card (SDL2 on the
+// desktop, Web Audio in the browser), a silent
 // device clocked by a steady clock, and a virtual device that is advanced
 // by hand and writes what it plays to a WAV file (capture, rendering).
 #pragma once
@@ -10,7 +11,7 @@
 
 namespace vorlane {
 
-enum class wave_out_kind { sdl, null, virtual_device };
+enum class wave_out_kind { card, null, virtual_device };
 
 class wave_out {
 public:
@@ -37,9 +38,11 @@ public:
     virtual void reset() = 0;
     virtual void close() = 0;
 
-    // True for the virtual device: nothing plays by itself, so no audio
-    // thread is started and the user polls after each advance.
-    virtual bool advanced_by_hand() const { return false; }
+    // True when no audio thread is to run and the user polls instead: the
+    // virtual device after each advance (nothing plays by itself), the
+    // browser's sound card from the page's frame loop and audio callback
+    // (a page has no threads).
+    virtual bool polled_by_user() const { return false; }
 };
 
 std::unique_ptr<wave_out> wave_out_create(wave_out_kind kind);

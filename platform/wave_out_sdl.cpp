@@ -121,7 +121,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<wave_out> make_wave_out_sdl()
+std::unique_ptr<wave_out> make_wave_out_card()
 {
     return std::make_unique<wave_out_sdl>();
 }

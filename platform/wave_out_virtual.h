@@ -27,7 +27,7 @@ public:
     std::uint64_t position_bytes() override { return position; }
     void reset() override;
     void close() override;
-    bool advanced_by_hand() const override { return true; }
+    bool polled_by_user() const override { return true; }
 
     int rate = 0;
     const std::int16_t* ring = nullptr;

@@ -12,6 +12,7 @@ bool log_enabled = false;
 
 namespace {
 std::FILE* log_file = nullptr;
+bool log_file_owned = false;
 }
 
 void log_open()
@@ -19,14 +20,25 @@ void log_open()
     log_file = std::fopen("vorlane.log", "w");
     if (!log_file)
         fatal("Cannot open logfile");
+    log_file_owned = true;
     log_depth = 0;
     log_enabled = true;
 }
 
+void log_to_stream(std::FILE* stream)
+{
+    log_close();
+    log_file = stream;
+    log_file_owned = false;
+    log_depth = 0;
+    log_enabled = stream != nullptr;
+}
+
 void log_close()
 {
-    if (log_file)
+    if (log_file && log_file_owned)
         std::fclose(log_file);
+    log_file_owned = false;
     log_file = nullptr;
     log_enabled = false;
 }

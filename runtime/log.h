@@ -2,6 +2,8 @@
 // (--log), so a normal run writes no file.
 #pragma once
 
+#include <cstdio>
+
 namespace vorlane {
 
 // Spaces written before each line; callers raise it around nested work.
@@ -12,6 +14,9 @@ extern bool log_enabled;
 // log_depth to 0 and enables logging. Fatal "Cannot open logfile" when
 // the file cannot be created.
 void log_open();
+// Logs to an open stream instead of the file (the browser's console is
+// standard output); log_close leaves the stream open.
+void log_to_stream(std::FILE* stream);
 void log_close();
 
 // When logging is enabled: log_depth spaces, the printf-formatted text and

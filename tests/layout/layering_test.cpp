@@ -100,7 +100,8 @@ bool is_platform_header(const std::string& name)
 {
     static const std::vector<std::string> prefixes = {"SDL", "epoxy/", "GL/", "EGL/", "ft2build", "freetype",
                                                       "fontconfig/", "png.h", "unistd.h", "sys/", "fcntl.h",
-                                                      "dirent.h", "spawn.h", "dlfcn.h", "pthread.h"};
+                                                      "dirent.h", "spawn.h", "dlfcn.h", "pthread.h", "emscripten",
+                                                      "GLES3/"};
     for (const std::string& p : prefixes)
         if (name.rfind(p, 0) == 0)
             return true;

@@ -312,7 +312,7 @@ protected:
     {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         ring_player_test::SetUp();
-        sound_use_output(wave_out_create(wave_out_kind::sdl));
+        sound_use_output(wave_out_create(wave_out_kind::card));
     }
 };
 

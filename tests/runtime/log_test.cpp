@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -65,6 +67,27 @@ TEST_F(log_file_test, lines_are_indented_by_depth_and_truncate_an_old_log)
     log("fps - %f", 50.0);
     log_close();
     EXPECT_EQ(read_file("vorlane.log"), "top\n  Engine inited\n  fps - 50.000000\n");
+}
+
+// The browser's log is its console, standard output: the lines go to the
+// stream, no file is made, and closing the log leaves the stream usable.
+TEST_F(log_file_test, a_stream_takes_the_lines_and_outlives_the_log)
+{
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    log_to_stream(stream);
+    EXPECT_TRUE(log_enabled);
+    log("pressed spacebar - %d", 4827);
+    log_close();
+    EXPECT_FALSE(log_enabled);
+    log("after the close");
+    EXPECT_FALSE(std::filesystem::exists("vorlane.log"));
+    ASSERT_GE(std::fputs("still open\n", stream), 0);
+    std::rewind(stream);
+    char text[64] = {};
+    EXPECT_EQ(std::fread(text, 1, sizeof text - 1, stream), std::strlen("pressed spacebar - 4827\nstill open\n"));
+    EXPECT_STREQ(text, "pressed spacebar - 4827\nstill open\n");
+    std::fclose(stream);
 }
 
 TEST_F(log_file_test, unwritable_log_is_fatal)
