@@ -3,11 +3,13 @@
 #include "driver/capture.h"
 #include "driver/show.h"
 #include "driver/show_frame.h"
+#include "clock/show_clock.h"
 #include "driver/timeline.h"
 #include "platform/process_clock.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -42,7 +44,26 @@ part_figures summarise(const std::vector<frame_record>& frames, int part)
     for (std::size_t i = 0; i < slowest; ++i)
         sum += times[i];
     f.slowest_ms = sum / double(slowest);
+    // Nearest rank: the smallest time that at least p of the frames reach.
+    auto rank = [&](double p) {
+        const std::size_t k = std::size_t(std::ceil(p * double(times.size())));
+        std::nth_element(times.begin(), times.begin() + std::ptrdiff_t(k - 1), times.end());
+        return times[k - 1];
+    };
+    f.median_ms = rank(0.5);
+    f.p99_ms = rank(0.99);
+    f.max_ms = *std::max_element(times.begin(), times.end());
     return f;
+}
+
+std::vector<frame_record> slowest_frames(const std::vector<frame_record>& frames, std::size_t n)
+{
+    std::vector<frame_record> sorted = frames;
+    n = std::min(n, sorted.size());
+    std::partial_sort(sorted.begin(), sorted.begin() + std::ptrdiff_t(n), sorted.end(),
+                      [](const frame_record& a, const frame_record& b) { return a.wall_ms > b.wall_ms; });
+    sorted.resize(n);
+    return sorted;
 }
 
 namespace {
@@ -76,6 +97,8 @@ public:
         r.main_cpu_ms = (main_end - main_start) * 1000.0;
         r.other_cpu_ms = std::max(0.0, (process_end - process_start) * 1000.0 - r.main_cpu_ms);
         r.one_colour = std::all_of(pixels.begin(), pixels.end(), [&](std::uint32_t p) { return p == pixels[0]; });
+        r.song_ms = get_time();
+        r.part_ms = get_parttime();
         records.push_back(r);
         return true;
     }
@@ -88,8 +111,8 @@ private:
 
 void print_row(const char* name, const part_figures& f)
 {
-    std::printf("%-16s %7d %9.1f %12.2f %9.2f %10.2f\n", name, f.frames, f.mean_fps, f.slowest_ms, f.main_cpu_ms,
-                f.other_cpu_ms);
+    std::printf("%-16s %7d %9.1f %8.2f %8.2f %8.2f %12.2f %9.2f %10.2f\n", name, f.frames, f.mean_fps, f.median_ms,
+                f.p99_ms, f.max_ms, f.slowest_ms, f.main_cpu_ms, f.other_cpu_ms);
 }
 
 }  // namespace
@@ -108,9 +131,10 @@ int run_bench(const options& o)
     const present_rect picture = fit_show(o.resx, o.resy);
     if (picture.width != o.resx || picture.height != o.resy)
         std::printf("the show's 4:3 picture drawn at %dx%d\n", picture.width, picture.height);
-    std::printf("%-16s %7s %9s %12s %9s %10s\n", "part", "frames", "mean fps", "slowest 1 %", "main CPU",
-                "other CPU");
-    std::printf("%-16s %7s %9s %12s %9s %10s\n", "", "", "", "ms/frame", "ms/frame", "ms/frame");
+    std::printf("%-16s %7s %9s %8s %8s %8s %12s %9s %10s\n", "part", "frames", "mean fps", "median", "99th",
+                "slowest", "slowest 1 %", "main CPU", "other CPU");
+    std::printf("%-16s %7s %9s %8s %8s %8s %12s %9s %10s\n", "", "", "", "ms", "ms", "ms", "ms/frame",
+                "ms/frame", "ms/frame");
     bool placeholders = false;
     for (int part = 1; part <= 5; ++part) {
         const part_figures f = summarise(sink.records, part);
@@ -124,7 +148,10 @@ int run_bench(const options& o)
     print_row("show", summarise(sink.records, 0));
     if (placeholders)
         std::printf("placeholder: every frame of the part was one colour (a part not built yet)\n");
-    std::printf("start-up: %.2f s from process start to the first frame\n", sink.startup_s);
+    std::printf("slowest frames: song ms, part, part ms, wall ms\n");
+    for (const frame_record& r : slowest_frames(sink.records, 5))
+        std::printf("%8d %4d %8d %8.2f\n", r.song_ms, r.part, r.part_ms, r.wall_ms);
+    std::printf("start-up: %.3f s from process start to the first frame\n", sink.startup_s);
     return 0;
 }
 

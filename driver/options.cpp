@@ -40,12 +40,14 @@ const char* const usage_text =
     "                      frames per second of song time, each frame read back as in capture;\n"
     "                      the table on stdout gives per part and for the whole show:\n"
     "                        frames, mean fps (frames / wall time),\n"
+    "                        median, 99th percentile and slowest frame in ms,\n"
     "                        slowest 1 %: mean ms per frame of the slowest 1 % of frames,\n"
     "                        main CPU: ms per frame of CPU time of the thread that runs the show\n"
     "                          (our code and the OpenGL driver's work on that thread),\n"
     "                        other CPU: ms per frame of CPU time of all other threads\n"
     "                          (the software renderer's rasteriser threads);\n"
-    "                      then the start-up time, from process start to the first frame\n";
+    "                      then the song times of the five slowest frames,\n"
+    "                      and the start-up time, from process start to the first frame\n";
 
 namespace {
 

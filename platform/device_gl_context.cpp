@@ -74,6 +74,9 @@ void device::release()
 {
     if (!gl)
         return;
+    // Held draws would go out as the buffers below are freed, with their
+    // programs gone and, at exit, the renderer's compiler half torn down.
+    gl->held.draws.clear();
     for (auto& [key, p] : gl->programs)
         if (p.name)
             glDeleteProgram(p.name);

@@ -21,10 +21,31 @@ TEST(bench_figures_test, slowest_one_percent_is_the_mean_of_the_worst_frames_rou
     EXPECT_EQ(f.frames, 201);
     EXPECT_DOUBLE_EQ(f.slowest_ms, (40.0 + 30.0 + 20.0) / 3);
     EXPECT_DOUBLE_EQ(f.mean_fps, 201 * 1000.0 / (198 * 10.0 + 90.0));
+    // Nearest rank: the 99th percentile of 201 is the 199th time, the
+    // first of the three slow ones from the bottom being the 199th.
+    EXPECT_DOUBLE_EQ(f.median_ms, 10.0);
+    EXPECT_DOUBLE_EQ(f.p99_ms, 20.0);
+    EXPECT_DOUBLE_EQ(f.max_ms, 40.0);
     // 100 frames: the one worst alone; one frame is its own slowest 1 %.
     frames.resize(100);
     EXPECT_DOUBLE_EQ(summarise(frames, 1).slowest_ms, 40.0);
     EXPECT_DOUBLE_EQ(summarise({{3, 7}}, 3).slowest_ms, 7.0);
+}
+
+TEST(bench_figures_test, the_slowest_frames_come_slowest_first_with_their_song_times)
+{
+    std::vector<frame_record> frames;
+    for (int i = 0; i < 8; ++i)
+        frames.push_back({1 + i % 5, double((i * 3) % 8), 0, 0, false, 1000 * i, 10 * i});
+    const std::vector<frame_record> five = slowest_frames(frames, 5);
+    ASSERT_EQ(five.size(), 5u);
+    // Wall times 0, 3, 6, 1, 4, 7, 2, 5 at song times 0 ... 7000.
+    const int song_ms[5] = {5000, 2000, 7000, 4000, 1000};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(five[i].song_ms, song_ms[i]) << i;
+        EXPECT_EQ(five[i].part_ms, song_ms[i] / 100) << i;
+    }
+    EXPECT_EQ(slowest_frames(frames, 20).size(), 8u);
 }
 
 TEST(bench_figures_test, parts_are_kept_apart_and_the_show_takes_them_all)
