@@ -10,6 +10,7 @@
 
 #include "platform/d3d_types.h"
 #include "platform/device_state.h"
+#include "platform/texel_bounds.h"
 
 #include <cstdint>
 #include <memory>
@@ -92,6 +93,10 @@ public:
     bool released = false;
     // The CPU copy of each level (managed textures only).
     std::vector<std::vector<std::uint8_t>> level_data;
+    // Per level of the CPU copy, as last uploaded: the texels whose alpha
+    // is not 0 and those whose alpha is not 255.
+    std::vector<texel_rect> not_clear;
+    std::vector<texel_rect> not_opaque;
     std::vector<std::unique_ptr<device_surface>> surfaces;
 
     int level_width(int level) const;
@@ -127,6 +132,11 @@ public:
     // instanced draw, with the same pixels; off, every draw goes out at
     // once.
     bool batching = true;
+    // A textured draw whose blend leaves the target as it was where the
+    // texture is clear (alpha 0 added, or alpha 255 under inverse source
+    // alpha) is cut to the pixels that can sample other texels, with the
+    // same pixels; off, every draw covers all of its primitives.
+    bool clip_to_texels = true;
     window* owner = nullptr;
     gl_backend* gl = nullptr;
 

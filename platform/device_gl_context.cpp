@@ -116,6 +116,7 @@ void device::present()
     gl->framebuffer = -1;
     gl->viewport_width = -1;
     glViewport(0, 0, w, h);
+    set_scissor(*gl, nullptr);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     present_rect r = fit_back_buffer(w, h, width, height);

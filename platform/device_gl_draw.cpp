@@ -267,10 +267,61 @@ void bind_textures(gl_backend& gl, const device_state& s, const program_key& key
     }
 }
 
+// For a draw that samples one texture and whose alpha is that texture's
+// (or a product with it), the rectangles, per level, of the texels whose
+// alpha is not the one at which the blend leaves the target exactly as it
+// was: source x 0 added to the target x 1 (alpha 0), or source x (1 - 1)
+// and the target x 1 (alpha 255). The depth buffer must stay as it is
+// too. Null when the draw is not of that kind.
+const std::vector<texel_rect>* texels_that_show(const device_state& s, const program_key& key)
+{
+    const stage_key& k = key.stages[0];
+    if (!s.alphablendenable || (s.zenable != D3DZB_FALSE && s.zwriteenable) || !k.samples ||
+        key.stages[1].color_op != op_disable || key.instanced ||
+        (s.blendop != D3DBLENDOP_ADD && s.blendop != D3DBLENDOP_REVSUBTRACT))
+        return nullptr;
+    const device_texture& t = *s.textures[0];
+    if (t.not_clear.empty())
+        return nullptr;  // a render target: its texels are not known here
+    const bool alpha_is_texel = (k.alpha_op == op_select1 && k.alpha_arg1 == arg_texture) ||
+                                (k.alpha_op == op_select2 && k.alpha_arg2 == arg_texture);
+    const bool alpha_has_texel =
+        alpha_is_texel || (k.alpha_op == op_modulate && (k.alpha_arg1 == arg_texture || k.alpha_arg2 == arg_texture));
+    if (s.srcblend == D3DBLEND_SRCALPHA && (s.destblend == D3DBLEND_ONE || s.destblend == D3DBLEND_INVSRCALPHA) &&
+        alpha_has_texel)
+        return &t.not_clear;
+    if (s.srcblend == D3DBLEND_INVSRCALPHA && (s.destblend == D3DBLEND_ONE || s.destblend == D3DBLEND_SRCALPHA) &&
+        alpha_is_texel)
+        return &t.not_opaque;
+    return nullptr;
+}
+
+// Where a draw can change the target: its pixels that can sample a texel
+// that shows (the whole target when that is not known). False when it
+// can change none.
+bool limit_to_texels(device& d, const program_key& key, const draw_range& range)
+{
+    gl_backend& gl = *d.gl;
+    const device_state& s = d.state;
+    const std::vector<texel_rect>* shown = d.clip_to_texels ? texels_that_show(s, key) : nullptr;
+    pixel_rect reach;
+    // Without a mip filter only the base level is sampled.
+    const int levels = s.stages[0].mip_filter == D3DTEXF_NONE ? 1 : static_cast<int>(shown ? shown->size() : 0);
+    if (!shown ||
+        !draw_reach(s, 0, key.stages[0], range, shown->data(), levels, gl.target->width, gl.target->height, reach)) {
+        set_scissor(gl, nullptr);
+        return true;
+    }
+    if (reach.empty())
+        return false;
+    set_scissor(gl, &reach);
+    return true;
+}
+
 // Everything a draw of range needs, in the order OpenGL needs it; an
 // instanced draw's program reads world-view matrix and material per
 // instance; the vertex attributes start first_vertex vertices into the
-// stream. False when the draw cannot happen.
+// stream. False when the draw cannot happen or would change nothing.
 bool prepare_draw(device& d, const draw_range& range, bool instanced = false, std::uint32_t first_vertex = 0)
 {
     gl_backend& gl = *d.gl;
@@ -280,6 +331,8 @@ bool prepare_draw(device& d, const draw_range& range, bool instanced = false, st
     forget_released_bindings(gl);
     program_key key = key_for(s);
     key.instanced = instanced;
+    if (!limit_to_texels(d, key, range))
+        return false;
     // The instances of one draw lie wherever their world matrices put them.
     if (key.fog == fog_w && !instanced && fog_out_of_reach(s, range))
         key.fog = fog_none;
@@ -389,6 +442,16 @@ bool upload_instances(device& d)
 
 }  // namespace
 
+void set_scissor(gl_backend& gl, const pixel_rect* rect)
+{
+    set_enabled(gl.scissor_test, GL_SCISSOR_TEST, rect != nullptr);
+    if (!rect || std::memcmp(rect, &gl.scissor, sizeof *rect) == 0)
+        return;
+    // Rows are stored top row first, so OpenGL's row y is the picture's.
+    glScissor(rect->x0, rect->y0, rect->x1 - rect->x0, rect->y1 - rect->y0);
+    gl.scissor = *rect;
+}
+
 void flush_draws(device& d)
 {
     gl_backend& gl = *d.gl;
@@ -495,6 +558,7 @@ void device::clear(std::uint32_t flags, std::uint32_t color, float z, std::uint3
         return;
     if (!bind_target(*gl))
         return;
+    set_scissor(*gl, nullptr);
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,

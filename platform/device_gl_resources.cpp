@@ -118,8 +118,12 @@ void device_texture::unlock_rect(int level)
     glActiveTexture(GL_TEXTURE0 + max_texture_stages);
     glBindTexture(GL_TEXTURE_2D, gl_texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    upload_texels(level, level_width(level), level_height(level), level_data[level].data());
+    const int w = level_width(level), h = level_height(level);
+    const std::uint8_t* texels = level_data[level].data();
+    upload_texels(level, w, h, texels);
     glBindTexture(GL_TEXTURE_2D, 0);
+    not_clear[level] = texels_other_than(texels, w, h, 0);
+    not_opaque[level] = texels_other_than(texels, w, h, 255);
 }
 
 void device_texture::release()
@@ -182,6 +186,8 @@ device_texture* device::create_texture(int width, int height, int levels, std::u
         if (!render_target) {
             t->level_data.emplace_back(static_cast<std::size_t>(w) * h * 4, 0);
             pixels = t->level_data.back().data();
+            t->not_clear.emplace_back();
+            t->not_opaque.push_back({0, 0, w, h});
         }
         glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, gl_texel_format, GL_UNSIGNED_BYTE, pixels);
         auto surface = std::make_unique<device_surface>();
@@ -203,6 +209,7 @@ device_texture* device::create_texture(int width, int height, int levels, std::u
     if (render_target) {
         // Start black rather than with whatever the memory held.
         bind_framebuffer(*gl, framebuffer_for(*gl, result->surfaces[0].get(), nullptr));
+        set_scissor(*gl, nullptr);
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
     }

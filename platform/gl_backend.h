@@ -12,6 +12,7 @@
 #include "platform/fixed_function.h"
 #include "platform/gl_context.h"
 #include "platform/gl_dialect.h"
+#include "platform/texture_footprint.h"
 
 #include <cstdint>
 #include <map>
@@ -138,6 +139,8 @@ struct gl_backend {
     GLint blend = -1, blend_src = -1, blend_dst = -1, blend_equation = -1;
     GLint depth_test = -1, depth_mask = -1, depth_clamp = -1;
     GLint cull = -1, cull_face = -1;
+    GLint scissor_test = -1;
+    pixel_rect scissor;
     GLint unit_texture[max_texture_stages] = {-1, -1, -1, -1};
     std::int64_t unit_filters[max_texture_stages] = {-1, -1, -1, -1};  // the bound samplers' ids
     GLint array_buffer = -1, element_buffer = -1;
@@ -165,6 +168,10 @@ gl_program& program_for(gl_backend& gl, const program_key& key);
 void update_uniforms(gl_program& p, const program_key& key, const device_state& s, const device_surface& target);
 object_uniforms object_values(const d3d_matrix& world, const d3d_matrix& view);
 material_uniforms material_values(const d3d_material& m);
+
+// Limits drawing to the rectangle, or with null lets it reach the whole
+// target again: clears and the blit to the window always do.
+void set_scissor(gl_backend& gl, const pixel_rect* rect);
 
 // Draws the held draws, if any, and forgets them.
 void flush_draws(device& d);

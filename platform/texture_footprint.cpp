@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace vorlane {
@@ -247,6 +248,142 @@ bool draw_magnifies(const device_state& s, int stage, const stage_key& key, cons
         if (!magnifies(corners, width, height))
             return false;
     }
+    return true;
+}
+
+namespace {
+
+// Texel coordinates along one axis, in texels of the base level, at which
+// a filter can read a texel of some level's rectangle.
+struct reach_span {
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+
+    // Adds the texels [first, end) of a level level_size wide, base_size
+    // at the base. A linear filter at s reads the two texels nearest to s
+    // - 0.5 and s + 0.5 (in the level's texels), a nearest one the texel
+    // at s, which lies between them.
+    void add(int first, int end, int level_size, int base_size)
+    {
+        const double scale = static_cast<double>(base_size) / level_size;
+        double from = (first - 0.5) * scale, to = (end + 0.5) * scale;
+        // The texture repeats: the first texel is read beside the far
+        // edge too, the last beside the near one.
+        if (first == 0)
+            to = std::numeric_limits<double>::infinity();
+        if (end == level_size)
+            from = -std::numeric_limits<double>::infinity();
+        lo = std::min(lo, from);
+        hi = std::max(hi, to);
+    }
+};
+
+// A point of a triangle in clip space with its texel coordinates, all of
+// which are affine over the triangle.
+struct clip_point {
+    double x, y, w, s, t;
+};
+
+// A triangle cut by at most eight planes.
+struct clip_polygon {
+    clip_point points[12];
+    int count = 0;
+
+    // Keeps where f >= 0, f affine (Sutherland and Hodgman).
+    template <class affine>
+    void keep(affine f)
+    {
+        clip_point out[12];
+        int n = 0;
+        for (int i = 0; i < count; ++i) {
+            const clip_point& a = points[i];
+            const clip_point& b = points[(i + 1) % count];
+            const double fa = f(a), fb = f(b);
+            if (fa >= 0)
+                out[n++] = a;
+            if ((fa >= 0) != (fb >= 0)) {
+                const double k = fa / (fa - fb);
+                out[n++] = {a.x + k * (b.x - a.x), a.y + k * (b.y - a.y), a.w + k * (b.w - a.w),
+                            a.s + k * (b.s - a.s), a.t + k * (b.t - a.t)};
+            }
+        }
+        std::copy(out, out + n, points);
+        count = n;
+    }
+};
+
+}  // namespace
+
+bool draw_reach(const device_state& s, int stage, const stage_key& key, const draw_range& range,
+                const texel_rect* rects, int level_count, int width, int height, pixel_rect& out)
+{
+    if (key.coords != coords_vertex && key.coords != coords_position)
+        return false;
+    const std::uint32_t triangles = triangle_count(range);
+    if (triangles == 0 || triangles > most_triangles)
+        return false;
+    const device_texture& texture = *s.textures[stage];
+    reach_span along_s, along_t;
+    for (int level = 0; level < level_count; ++level) {
+        const texel_rect& r = rects[level];
+        if (r.empty())
+            continue;
+        along_s.add(r.x0, r.x1, texture.level_width(level), texture.width);
+        along_t.add(r.y0, r.y1, texture.level_height(level), texture.height);
+    }
+    out = {};
+    if (along_s.lo > along_s.hi)
+        return true;  // not one texel to reach
+    const draw_vertices dv(s, range);
+    double least_x = std::numeric_limits<double>::infinity(), most_x = -least_x;
+    double least_y = least_x, most_y = most_x;
+    for (std::uint32_t t = 0; t < triangles; ++t) {
+        const std::uint32_t first = range.type == D3DPT_TRIANGLELIST ? 3 * t : t;
+        clip_polygon poly;
+        for (std::uint32_t k = 0; k < 3; ++k) {
+            const std::uint8_t* v = dv.vertex(first + k);
+            double p[4], st[2];
+            draw_vertices::position(v, p);
+            texels_at(dv, v, p, stage, key, st);
+            // Beyond 0..1 the texture repeats, which the spans do not follow.
+            if (!(st[0] >= 0 && st[0] <= texture.width && st[1] >= 0 && st[1] <= texture.height))
+                return false;
+            poly.points[poly.count++] = {row_times(p, dv.clip, 0), row_times(p, dv.clip, 1), row_times(p, dv.clip, 3),
+                                         st[0], st[1]};
+        }
+        if (std::isfinite(along_s.lo))
+            poly.keep([&](const clip_point& c) { return c.s - along_s.lo; });
+        if (std::isfinite(along_s.hi))
+            poly.keep([&](const clip_point& c) { return along_s.hi - c.s; });
+        if (std::isfinite(along_t.lo))
+            poly.keep([&](const clip_point& c) { return c.t - along_t.lo; });
+        if (std::isfinite(along_t.hi))
+            poly.keep([&](const clip_point& c) { return along_t.hi - c.t; });
+        // The sides of the view, which also keep every point in front of
+        // the eye.
+        poly.keep([](const clip_point& c) { return c.w - c.x; });
+        poly.keep([](const clip_point& c) { return c.w + c.x; });
+        poly.keep([](const clip_point& c) { return c.w - c.y; });
+        poly.keep([](const clip_point& c) { return c.w + c.y; });
+        for (int i = 0; i < poly.count; ++i) {
+            const clip_point& c = poly.points[i];
+            if (!(c.w > 0))
+                return false;
+            // Direct3D's window: pixel centres on whole numbers, row 0 at the top.
+            const double x = (c.x / c.w + 1) * width / 2, y = (1 - c.y / c.w) * height / 2;
+            least_x = std::min(least_x, x);
+            most_x = std::max(most_x, x);
+            least_y = std::min(least_y, y);
+            most_y = std::max(most_y, y);
+        }
+    }
+    if (!(least_x <= most_x && least_y <= most_y))
+        return true;
+    auto bound = [](double v, int size) { return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(size))); };
+    out.x0 = bound(std::floor(least_x) - 1, width);
+    out.x1 = bound(std::floor(most_x) + 2, width);
+    out.y0 = bound(std::floor(least_y) - 1, height);
+    out.y1 = bound(std::floor(most_y) + 2, height);
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/device_state.h"
 #include "platform/fixed_function.h"
+#include "platform/texel_bounds.h"
 
 #include <cstdint>
 
@@ -45,6 +46,25 @@ struct draw_range {
 // of more than 256 triangles, which are left to the renderer.
 bool draw_magnifies(const device_state& s, int stage, const stage_key& key, const draw_range& range, int width,
                     int height);
+
+// Pixels of the target, [x0, x1) x [y0, y1), row 0 at the top.
+struct pixel_rect {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+
+// The pixels whose fragments in the draw can sample any texel of rects
+// (one per level of stage i's texture, levels 0 to level_count - 1, each
+// in that level's texels) with a linear or nearest filter, the texture
+// repeating: outside them every fragment samples only other texels. A
+// pixel beyond the exact bound on each side allows for rounding. Empty
+// when no fragment can reach them. False when that cannot be bounded: a
+// coordinate source other than the vertices or the position, texture
+// coordinates outside 0..1 (where the texture repeats), lines, or draws
+// of more than 256 triangles.
+bool draw_reach(const device_state& s, int stage, const stage_key& key, const draw_range& range,
+                const texel_rect* rects, int level_count, int width, int height, pixel_rect& out);
 
 // True when every vertex of the draw has a clip w of at most most, so that
 // every fragment has (clipping keeps them inside the primitives). False
