@@ -4,11 +4,16 @@
 
 #include "platform/texture_footprint.h"
 
+#include "platform/device.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
 
 namespace vorlane {
 namespace {
@@ -127,6 +132,79 @@ TEST(texture_footprint, no_point_of_a_triangle_called_magnified_steps_a_texel_pe
     }
     // Enough of them pass for the check to mean something.
     EXPECT_GT(magnified, 100);
+}
+
+// A full-target quad on a 64 x 64 target with (u, v) from 0 to 1 over a
+// 16 x 16 texture of two levels; positions are clip space as they are.
+struct reach_case {
+    device_vertex_buffer stream;
+    device_texture texture;
+    device_state s;
+
+    reach_case(float u_end = 1)
+    {
+        const float quad[4][8] = {
+            {-1, 1, 0.5f, 0, 0, -1, 0, 0}, {1, 1, 0.5f, 0, 0, -1, u_end, 0},
+            {-1, -1, 0.5f, 0, 0, -1, 0, 1}, {1, -1, 0.5f, 0, 0, -1, u_end, 1}};
+        stream.buffer.data.resize(sizeof quad);
+        std::memcpy(stream.buffer.data.data(), quad, sizeof quad);
+        texture.width = texture.height = 16;
+        texture.levels = 2;
+        s.fvf = 0x112;
+        s.stream = &stream;
+        s.stride = 32;
+        s.textures[0] = &texture;
+    }
+
+    bool reach(std::initializer_list<texel_rect> rects, pixel_rect& out) const
+    {
+        stage_key key;
+        key.samples = true;
+        key.coords = coords_vertex;
+        const std::vector<texel_rect> levels(rects);
+        return draw_reach(s, 0, key, {D3DPT_TRIANGLESTRIP, 0, 4, false}, levels.data(), int(levels.size()), 64, 64,
+                          out);
+    }
+};
+
+TEST(texel_reach, a_quad_is_cut_to_where_the_filters_of_each_level_reach_its_ink)
+{
+    const reach_case c;
+    pixel_rect r;
+    // Texels 4..7 across, 8..11 down: a linear filter reads them from 3.5
+    // to 8.5 texels, pixels 14 to 34 across and 30 to 50 down, and one
+    // pixel more on each side.
+    ASSERT_TRUE(c.reach({{4, 8, 8, 12}}, r));
+    EXPECT_EQ(r.x0, 13);
+    EXPECT_EQ(r.x1, 36);
+    EXPECT_EQ(r.y0, 29);
+    EXPECT_EQ(r.y1, 52);
+    // Level 1's texel (3, 2) covers base texels 6..7 across and 4..5 down,
+    // read from 5 to 9 and from 3 to 7.
+    ASSERT_TRUE(c.reach({{4, 8, 8, 12}, {3, 2, 4, 3}}, r));
+    EXPECT_EQ(r.x1, 38);
+    EXPECT_EQ(r.y0, 11);
+    // Ink in the first column shows again beside the last one.
+    ASSERT_TRUE(c.reach({{0, 8, 2, 12}}, r));
+    EXPECT_EQ(r.x0, 0);
+    EXPECT_EQ(r.x1, 64);
+    // Nothing to show: nothing to draw.
+    ASSERT_TRUE(c.reach({{}, {}}, r));
+    EXPECT_TRUE(r.empty());
+}
+
+TEST(texel_reach, coordinates_beyond_the_texture_or_lines_are_not_bounded)
+{
+    pixel_rect r;
+    EXPECT_FALSE(reach_case(1.5f).reach({{4, 8, 8, 12}}, r)) << "the texture repeats beyond u = 1";
+    const reach_case c;
+    stage_key key;
+    key.samples = true;
+    key.coords = coords_vertex;
+    const texel_rect ink{4, 8, 8, 12};
+    EXPECT_FALSE(draw_reach(c.s, 0, key, {D3DPT_LINESTRIP, 0, 4, false}, &ink, 1, 64, 64, r));
+    key.coords = coords_normal;
+    EXPECT_FALSE(draw_reach(c.s, 0, key, {D3DPT_TRIANGLESTRIP, 0, 4, false}, &ink, 1, 64, 64, r));
 }
 
 }  // namespace
