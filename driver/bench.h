@@ -28,6 +28,7 @@ struct part_figures {
     double median_ms = 0;     // wall times by nearest rank: the 50th and
     double p99_ms = 0;        // 99th percentiles and the slowest frame
     double max_ms = 0;
+    double start_ms = 0;      // the slowest of the frames that start the part (a switch)
     double main_cpu_ms = 0;   // per frame
     double other_cpu_ms = 0;  // per frame
     bool one_colour = false;  // every frame one colour: a part not built yet

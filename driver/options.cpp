@@ -42,6 +42,7 @@ const char* const usage_text =
     "                        frames, mean fps (frames / wall time),\n"
     "                        median, 99th percentile and slowest frame in ms,\n"
     "                        slowest 1 %: mean ms per frame of the slowest 1 % of frames,\n"
+    "                        start: ms of the slowest frame that begins the part (a switch),\n"
     "                        main CPU: ms per frame of CPU time of the thread that runs the show\n"
     "                          (our code and the OpenGL driver's work on that thread),\n"
     "                        other CPU: ms per frame of CPU time of all other threads\n"

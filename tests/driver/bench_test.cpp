@@ -74,5 +74,16 @@ TEST(bench_figures_test, parts_are_kept_apart_and_the_show_takes_them_all)
     EXPECT_FALSE(none.one_colour);
 }
 
+TEST(bench_figures_test, a_part_starts_at_each_switch_to_it_and_only_there)
+{
+    // Part 1 starts twice (the show's first frame and the new round), part
+    // 2 once; a slow frame inside a part is no start.
+    const std::vector<frame_record> frames = {{1, 9}, {1, 50}, {2, 30}, {2, 4}, {2, 60}, {1, 12}, {1, 3}};
+    EXPECT_DOUBLE_EQ(summarise(frames, 1).start_ms, 12.0);
+    EXPECT_DOUBLE_EQ(summarise(frames, 2).start_ms, 30.0);
+    EXPECT_DOUBLE_EQ(summarise(frames, 0).start_ms, 30.0);
+    EXPECT_EQ(summarise(frames, 4).start_ms, 0.0);
+}
+
 }  // namespace
 }  // namespace vorlane
