@@ -2,7 +2,8 @@
 // drawn through the device with the states its part uses and as the least
 // OpenGL program that gives the same picture (the renderer's own limit for
 // it), at 640 x 480: a load like the last part's 2000 lit cubes with their
-// glowing edges, and the opening part's title echoes.
+// glowing edges, the opening part's title echoes and the label flight's
+// 2060 echoes.
 //
 // The device cases take clip: device::clip_to_texels off (0) or on (1).
 // The hand-written cases draw the device's picture once at setup as well
@@ -18,7 +19,9 @@
 // registered here.
 
 #include "bench/echo_quads.h"
+#include "bench/label_echoes.h"
 #include "bench/lit_cubes.h"
+#include "engine/engine.h"
 #include "platform/device.h"
 #include "platform/process_clock.h"
 #include "platform/texture_footprint.h"
@@ -582,6 +585,14 @@ void vertex_array(const std::vector<v>& vertices, std::initializer_list<int> siz
     }
 }
 
+void index_buffer(const std::vector<std::uint16_t>& indices)
+{
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * 2), indices.data(), GL_STATIC_DRAW);
+}
+
 // The pictures of one hand-written case against the device's, and its
 // frames. The device's picture is drawn first, in the case's own context.
 struct twin {
@@ -612,6 +623,21 @@ void device_pictures(device& d, frame&& draw, std::vector<std::uint32_t>& off, s
     d.clip_to_texels = true;
     draw();
     on = device_picture(d);
+}
+
+// A texture made by the engine from a one-channel picture through device
+// d, as the parts make theirs: white, alpha 255 minus the picture, its
+// smaller levels point-sampled.
+template <class picture>
+device_texture* alpha_texture(device& d, int width, int height, picture&& value)
+{
+    myengine.pd3dDev = &d;
+    en->clear_pictures();
+    unsigned char* p = en->new_picture(width, height, 1);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            p[y * width + x] = value(x, y);
+    return *myengine.textures.at(en->create_alpha_texture(0));
 }
 
 // ------------------------------------------------------- lit cubes twin
@@ -741,5 +767,195 @@ void cubes_faces_and_edges_gl(benchmark::State& state)
     });
 }
 BENCHMARK(cubes_faces_and_edges_gl)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---------------------------------------------------------- label echoes
+
+namespace le = label_echoes;
+
+struct label_scene {
+    device* d = nullptr;
+    device_texture* textures[le::labels] = {};
+};
+
+void set_up_labels(label_scene& s)
+{
+    device& d = *s.d;
+    device_vertex_buffer* vb = d.create_vertex_buffer(4 * sizeof(vertex), 0, 0x112, D3DPOOL_DEFAULT);
+    auto* v = static_cast<vertex*>(vb->lock());
+    for (int i = 0; i < 4; ++i) {
+        const eq::corner c = le::quad_corner(i);
+        v[i] = {c.x, c.y, c.z, 0, 0, 0, c.u, c.v};
+    }
+    vb->unlock();
+    device_index_buffer* ib = d.create_index_buffer(sizeof eq::indices, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
+    std::memcpy(ib->lock(), eq::indices, sizeof eq::indices);
+    ib->unlock();
+    for (int n = 1; n <= le::labels; ++n)
+        s.textures[n - 1] = alpha_texture(d, le::texture_width, le::texture_height,
+                                          [n](int x, int y) { return le::picture(n, x, y); });
+
+    // The states the frame leaves when the echoes are drawn: the opening
+    // part's point light (range 0: it lights nothing), no fog, no culling.
+    d.set_vertex_shader(0x112);
+    d.set_stream_source(0, vb, sizeof(vertex));
+    d.set_indices(ib, 0);
+    d.set_texture_stage_state(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    d.set_texture_stage_state(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    d.set_texture_stage_state(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+    d.set_render_state(D3DRS_CULLMODE, D3DCULL_NONE);
+    d.set_render_state(D3DRS_LIGHTING, 1);
+    d.set_render_state(D3DRS_AMBIENT, le::ambient);
+    d.set_render_state(D3DRS_FOGENABLE, 0);
+    d3d_light light;
+    light.type = D3DLIGHT_POINT;
+    light.diffuse = light.ambient = {1, 1, 1, 1};
+    d.set_light(0, light);
+    d.light_enable(0, true);
+    d.set_transform(D3DTS_PROJECTION, le::projection);
+    d.set_transform(D3DTS_VIEW, le::view);
+}
+
+// Each echo as the part draws it: its world, then the label's material
+// with its blending and texture stages, then the quad.
+void draw_labels(label_scene& s)
+{
+    device& d = *s.d;
+    d.clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    d.begin_scene();
+    le::for_each_echo([&](int n, const float* world, le::colour c) {
+        d.set_transform(D3DTS_WORLD, world);
+        d3d_material m;
+        m.diffuse = m.ambient = m.specular = {c.r, c.g, c.b, 1};
+        d.set_material(m);
+        d.set_render_state(D3DRS_ALPHABLENDENABLE, 1);
+        d.set_render_state(D3DRS_ZWRITEENABLE, 0);
+        d.set_render_state(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        d.set_render_state(D3DRS_DESTBLEND, D3DBLEND_ONE);
+        d.set_texture_stage_state(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        d.set_texture(0, s.textures[n - 1]);
+        d.set_texture_stage_state(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        d.set_texture_stage_state(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+        d.set_texture_stage_state(0, D3DTSS_TEXCOORDINDEX, 0);
+        for (int stage = 1; stage < max_texture_stages; ++stage)
+            d.set_texture(stage, nullptr);
+        d.draw_indexed_primitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2);
+    });
+    d.end_scene();
+}
+
+void label_echoes_device(benchmark::State& state)
+{
+    static label_scene* s = [] {
+        auto* made = new label_scene;
+        made->d = make_device(le::width, le::height);
+        set_up_labels(*made);
+        return made;
+    }();
+    s->d->clip_to_texels = state.range(0) != 0;
+    time_frames(state, [] {
+        draw_labels(*s);
+        benchmark::DoNotOptimize(device_picture(*s->d).data());
+    });
+}
+BENCHMARK(label_echoes_device)->DenseRange(0, 1)->ArgName("clip")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The echoes in one draw: the thirteen labels as layers of one array
+// texture (the same levels, filtered alike), each vertex naming its layer.
+void label_echoes_gl(benchmark::State& state)
+{
+    struct gl_vertex {
+        float position[4];
+        float colour[4];
+        float u, v, layer;
+    };
+    static twin t;
+    static GLsizei count = 0;
+    static bool made = [] {
+        label_scene s;
+        s.d = make_device(le::width, le::height);
+        set_up_labels(s);
+        std::vector<std::uint32_t> off, on;
+        device_pictures(*s.d, [&] { draw_labels(s); }, off, on);
+
+        reset_gl_state(le::width, le::height);
+        std::vector<gl_vertex> vertices;
+        std::vector<std::uint16_t> indices;
+        const float ambient = (le::ambient & 255) / 255.0f;
+        le::for_each_echo([&](int n, const float* world, le::colour c) {
+            for (int i : eq::indices)
+                indices.push_back(static_cast<std::uint16_t>(vertices.size() + i));
+            for (int k = 0; k < 4; ++k) {
+                const eq::corner q = le::quad_corner(k);
+                const float p[4] = {q.x, q.y, q.z, 1};
+                gl_vertex& v = vertices.emplace_back();
+                gl_clip_position(p, world, le::view, le::projection, le::width, le::height, v.position);
+                v.colour[0] = std::min(c.r * ambient, 1.0f);
+                v.colour[1] = std::min(c.g * ambient, 1.0f);
+                v.colour[2] = std::min(c.b * ambient, 1.0f);
+                v.colour[3] = 1;
+                v.u = q.u;
+                v.v = q.v;
+                v.layer = static_cast<float>(n - 1);
+            }
+        });
+        count = static_cast<GLsizei>(indices.size());
+        vertex_array(vertices, {4, 4, 3});
+        index_buffer(indices);
+        glUseProgram(link_program("#version 330 core\n"
+                                  "layout(location = 0) in vec4 a_position;\n"
+                                  "layout(location = 1) in vec4 a_colour;\n"
+                                  "layout(location = 2) in vec3 a_texcoord;\n"
+                                  "out vec4 v_colour;\n"
+                                  "out vec3 v_texcoord;\n"
+                                  "void main()\n"
+                                  "{\n"
+                                  "    gl_Position = a_position;\n"
+                                  "    v_colour = a_colour;\n"
+                                  "    v_texcoord = a_texcoord;\n"
+                                  "}\n",
+                                  "#version 330 core\n"
+                                  "in vec4 v_colour;\n"
+                                  "in vec3 v_texcoord;\n"
+                                  "uniform sampler2DArray u_texture;\n"
+                                  "out vec4 o_colour;\n"
+                                  "void main()\n"
+                                  "{\n"
+                                  "    o_colour = texture(u_texture, v_texcoord) * v_colour;\n"
+                                  "}\n"));
+        GLuint texture = 0;
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
+        const int levels = s.textures[0]->levels;
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, levels - 1);
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        for (int l = 0; l < levels; ++l) {
+            const int w = s.textures[0]->level_width(l), h = s.textures[0]->level_height(l);
+            glTexImage3D(GL_TEXTURE_2D_ARRAY, l, GL_RGBA8, w, h, le::labels, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+            for (int n = 0; n < le::labels; ++n)
+                glTexSubImage3D(GL_TEXTURE_2D_ARRAY, l, 0, 0, n, w, h, 1, GL_BGRA, GL_UNSIGNED_BYTE,
+                                s.textures[n]->level_data[l].data());
+        }
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        t.target = make_gl_target(le::width, le::height);
+        t.target.clear(true);
+        glDepthMask(GL_FALSE);
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, nullptr);
+        const std::vector<std::uint32_t> mine = t.target.read();
+        t.diff = mean_difference(on, mine);
+        t.diff_clip0 = mean_difference(off, mine);
+        return true;
+    }();
+    benchmark::DoNotOptimize(made);
+    // depth 1 tests against the cleared depth buffer as the device does;
+    // 0 leaves it out, as nothing writes depth.
+    const bool depth = state.range(0) != 0;
+    time_twin(state, t, depth, [] {
+        glDepthMask(GL_FALSE);
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, nullptr);
+    });
+}
+BENCHMARK(label_echoes_gl)->DenseRange(0, 1)->ArgName("depth")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
