@@ -2,8 +2,8 @@
 // drawn through the device with the states its part uses and as the least
 // OpenGL program that gives the same picture (the renderer's own limit for
 // it), at 640 x 480: a load like the last part's 2000 lit cubes with their
-// glowing edges, the opening part's title echoes and the label flight's
-// 2060 echoes.
+// glowing edges, the opening part's title echoes, the label flight's 2060
+// echoes and the metaball part's glow cloud.
 //
 // The device cases take clip: device::clip_to_texels off (0) or on (1).
 // The hand-written cases draw the device's picture once at setup as well
@@ -19,6 +19,7 @@
 // registered here.
 
 #include "bench/echo_quads.h"
+#include "bench/glow_sprites.h"
 #include "bench/label_echoes.h"
 #include "bench/lit_cubes.h"
 #include "engine/engine.h"
@@ -26,6 +27,7 @@
 #include "platform/process_clock.h"
 #include "platform/texture_footprint.h"
 #include "platform/window.h"
+#include "scene/frame.h"
 
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
@@ -957,5 +959,167 @@ void label_echoes_gl(benchmark::State& state)
     });
 }
 BENCHMARK(label_echoes_gl)->DenseRange(0, 1)->ArgName("depth")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---------------------------------------------------------- glow sprites
+
+namespace gs = glow_sprites;
+
+struct sprite_scene {
+    device* d = nullptr;
+    device_texture* glow = nullptr;
+    matrix view;
+};
+
+void set_up_sprites(sprite_scene& s)
+{
+    device& d = *s.d;
+    device_vertex_buffer* vb = d.create_vertex_buffer(4 * sizeof(vertex), 0, 0x112, D3DPOOL_DEFAULT);
+    auto* v = static_cast<vertex*>(vb->lock());
+    for (int i = 0; i < 4; ++i)
+        v[i] = {gs::corners[i].x, gs::corners[i].y, 1, 0, 0, 0, gs::corners[i].u, gs::corners[i].v};
+    vb->unlock();
+    s.glow = alpha_texture(d, gs::texture_size, gs::texture_size, gs::picture);
+    s.view = gs::view();
+
+    // The states the part's frame draws the cloud in: depth tested without
+    // writing, no culling, no fog, the texture's colour and alpha alone.
+    d.set_vertex_shader(0x112);
+    d.set_stream_source(0, vb, sizeof(vertex));
+    d.set_texture_stage_state(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    d.set_texture_stage_state(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    d.set_texture_stage_state(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+    d.set_texture_stage_state(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    d.set_render_state(D3DRS_ZWRITEENABLE, 0);
+    d.set_render_state(D3DRS_CULLMODE, D3DCULL_NONE);
+    d.set_render_state(D3DRS_FOGENABLE, 0);
+    d.set_render_state(D3DRS_ALPHABLENDENABLE, 1);
+    d.set_render_state(D3DRS_BLENDOP, D3DBLENDOP_ADD);
+    d.set_render_state(D3DRS_LIGHTING, 1);
+    d.set_render_state(D3DRS_AMBIENT, frame_ambient);
+    d.set_transform(D3DTS_VIEW, s.view.e);
+}
+
+// One frame as the part draws it; worlds, when given, gets each sprite's
+// world matrix.
+void draw_sprites(sprite_scene& s, std::vector<d3d_matrix>* worlds = nullptr)
+{
+    device& d = *s.d;
+    pd3dDev = &d;
+    d.clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    d.begin_scene();
+    d.set_texture_stage_state(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    d.set_texture_stage_state(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    d.set_render_state(D3DRS_SRCBLEND, D3DBLEND_INVSRCALPHA);
+    d.set_render_state(D3DRS_DESTBLEND, D3DBLEND_SRCALPHA);
+    d.set_transform(D3DTS_PROJECTION, gs::projection().e);
+    d.set_texture(0, s.glow);
+    gs::for_each_sprite([&](float x, float y, float z, float w, float size) {
+        draw_sprite(x, y, z, w, size, s.view);
+        if (worlds)
+            worlds->push_back(d.state.world);
+    });
+    d.end_scene();
+}
+
+void glow_sprites_device(benchmark::State& state)
+{
+    static sprite_scene* s = [] {
+        auto* made = new sprite_scene;
+        made->d = make_device(gs::width, gs::height);
+        set_up_sprites(*made);
+        return made;
+    }();
+    s->d->clip_to_texels = state.range(0) != 0;
+    time_frames(state, [] {
+        draw_sprites(*s);
+        benchmark::DoNotOptimize(device_picture(*s->d).data());
+    });
+}
+BENCHMARK(glow_sprites_device)->DenseRange(0, 1)->ArgName("clip")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The sprites in one draw of two triangles each, the texture's colour and
+// alpha blended as the part blends them.
+void glow_sprites_gl(benchmark::State& state)
+{
+    struct gl_vertex {
+        float position[4];
+        float u, v;
+    };
+    static twin t;
+    static GLsizei count = 0;
+    static bool made = [] {
+        sprite_scene s;
+        s.d = make_device(gs::width, gs::height);
+        set_up_sprites(s);
+        std::vector<std::uint32_t> off, on;
+        std::vector<d3d_matrix> worlds;
+        device_pictures(*s.d, [&] { draw_sprites(s, worlds.empty() ? &worlds : nullptr); }, off, on);
+
+        reset_gl_state(gs::width, gs::height);
+        std::vector<gl_vertex> vertices;
+        std::vector<std::uint16_t> indices;
+        const matrix projection = gs::projection();
+        for (const d3d_matrix& world : worlds) {
+            const auto first = static_cast<std::uint16_t>(vertices.size());
+            for (int k : {0, 1, 2, 1, 3, 2})
+                indices.push_back(static_cast<std::uint16_t>(first + k));
+            for (const gs::corner& c : gs::corners) {
+                const float p[4] = {c.x, c.y, 1, 1};
+                gl_vertex& v = vertices.emplace_back();
+                gl_clip_position(p, world.m, s.view.e, projection.e, gs::width, gs::height, v.position);
+                v.u = c.u;
+                v.v = c.v;
+            }
+        }
+        count = static_cast<GLsizei>(indices.size());
+        vertex_array(vertices, {4, 2});
+        index_buffer(indices);
+        glUseProgram(link_program("#version 330 core\n"
+                                  "layout(location = 0) in vec4 a_position;\n"
+                                  "layout(location = 1) in vec2 a_texcoord;\n"
+                                  "out vec2 v_texcoord;\n"
+                                  "void main()\n"
+                                  "{\n"
+                                  "    gl_Position = a_position;\n"
+                                  "    v_texcoord = a_texcoord;\n"
+                                  "}\n",
+                                  "#version 330 core\n"
+                                  "in vec2 v_texcoord;\n"
+                                  "uniform sampler2D u_texture;\n"
+                                  "out vec4 o_colour;\n"
+                                  "void main()\n"
+                                  "{\n"
+                                  "    o_colour = texture(u_texture, v_texcoord);\n"
+                                  "}\n"));
+        GLuint texture = 0;
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, s.glow->levels - 1);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        for (int l = 0; l < s.glow->levels; ++l)
+            glTexImage2D(GL_TEXTURE_2D, l, GL_RGBA8, s.glow->level_width(l), s.glow->level_height(l), 0, GL_BGRA,
+                         GL_UNSIGNED_BYTE, s.glow->level_data[l].data());
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
+        t.target = make_gl_target(gs::width, gs::height);
+        t.target.clear(true);
+        glDepthMask(GL_FALSE);
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, nullptr);
+        const std::vector<std::uint32_t> mine = t.target.read();
+        t.diff = mean_difference(on, mine);
+        t.diff_clip0 = mean_difference(off, mine);
+        return true;
+    }();
+    benchmark::DoNotOptimize(made);
+    // depth 1 tests against the cleared depth buffer as the device does;
+    // 0 leaves it out, as nothing writes depth.
+    const bool depth = state.range(0) != 0;
+    time_twin(state, t, depth, [] {
+        glDepthMask(GL_FALSE);
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, nullptr);
+    });
+}
+BENCHMARK(glow_sprites_gl)->DenseRange(0, 1)->ArgName("depth")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
