@@ -566,8 +566,8 @@ double mean_difference(const std::vector<std::uint32_t>& a, const std::vector<st
     return sum / (3.0 * static_cast<double>(a.size()));
 }
 
-// Binds the vertices in buffer with float attributes of the given sizes at
-// locations 0, 1, ... and uploads them.
+// A vertex array bound with the vertices uploaded, their float attributes
+// of the given sizes at locations 0, 1, ...
 template <class v>
 void vertex_array(const std::vector<v>& vertices, std::initializer_list<int> sizes)
 {
@@ -595,8 +595,8 @@ void index_buffer(const std::vector<std::uint16_t>& indices)
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * 2), indices.data(), GL_STATIC_DRAW);
 }
 
-// The pictures of one hand-written case against the device's, and its
-// frames. The device's picture is drawn first, in the case's own context.
+// A hand-written case's target, and how far its picture is from the
+// device's, drawn first in the case's own context.
 struct twin {
     gl_target target;
     double diff = 0;        // against the device with clip_to_texels
