@@ -6,6 +6,7 @@
 // device and by hand, so both draw the same fragments.
 #pragma once
 
+#include "bench/clip_space.h"
 #include "engine/matrix.h"
 
 #include <cstdint>
@@ -65,27 +66,11 @@ inline std::uint8_t alpha(int x, int y)
     return ((x / 4 + y / 8) % 3 == 0 || (x % 32 < 6 && y < 48)) ? 255 : 0;
 }
 
-// A corner through world, view and projection into OpenGL's clip space the
-// way the device puts it: z from 0..w to -w..w, y flipped, and moved half
-// a pixel so that pixel centres sit on integer coordinates.
+// A corner where the device puts it for OpenGL.
 inline void clip_position(const corner& c, const float (&w)[16], float (&out)[4])
 {
     const float p[4] = {c.x, c.y, c.z, 1};
-    const matrix v = view(), pr = projection();
-    float a[4] = {}, b[4] = {}, clip[4] = {};
-    for (int j = 0; j < 4; ++j)
-        for (int k = 0; k < 4; ++k)
-            a[j] += p[k] * w[4 * k + j];
-    for (int j = 0; j < 4; ++j)
-        for (int k = 0; k < 4; ++k)
-            b[j] += a[k] * v.e[4 * k + j];
-    for (int j = 0; j < 4; ++j)
-        for (int k = 0; k < 4; ++k)
-            clip[j] += b[k] * pr.e[4 * k + j];
-    out[0] = clip[0] + clip[3] / width;
-    out[1] = clip[3] / height - clip[1];
-    out[2] = 2 * clip[2] - clip[3];
-    out[3] = clip[3];
+    gl_clip_position(p, w, view().e, projection().e, width, height, out);
 }
 
 }  // namespace vorlane::echo_quads
