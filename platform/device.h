@@ -137,6 +137,11 @@ public:
     // alpha) is cut to the pixels that can sample other texels, with the
     // same pixels; off, every draw covers all of its primitives.
     bool clip_to_texels = true;
+    // The cut is made only where it takes away at least half of what the
+    // draw covers and 64 x 64 pixels, as each new cut costs the renderer
+    // a copy of its state. On, every draw that can be cut is (for tests,
+    // which look at the pixels of the cut).
+    bool clip_every_draw = false;
     window* owner = nullptr;
     gl_backend* gl = nullptr;
 

@@ -314,6 +314,13 @@ bool limit_to_texels(device& d, const program_key& key, const draw_range& range)
     }
     if (reach.empty())
         return false;
+    pixel_rect extent;
+    const auto area = [](const pixel_rect& r) { return std::int64_t{r.x1 - r.x0} * (r.y1 - r.y0); };
+    if (!d.clip_every_draw && draw_extent(s, range, gl.target->width, gl.target->height, extent) &&
+        area(extent) - area(reach) < std::max<std::int64_t>(area(extent) / 2, 64 * 64)) {
+        set_scissor(gl, nullptr);
+        return true;
+    }
     set_scissor(gl, &reach);
     return true;
 }

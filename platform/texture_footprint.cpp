@@ -312,6 +312,19 @@ struct clip_polygon {
     }
 };
 
+// The pixels around a span of Direct3D window positions (pixel centres on
+// whole numbers), a pixel wider on each side for rounding, within the target.
+pixel_rect pixels_around(double least_x, double most_x, double least_y, double most_y, int width, int height)
+{
+    auto bound = [](double v, int size) { return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(size))); };
+    pixel_rect r;
+    r.x0 = bound(std::floor(least_x) - 1, width);
+    r.x1 = bound(std::floor(most_x) + 2, width);
+    r.y0 = bound(std::floor(least_y) - 1, height);
+    r.y1 = bound(std::floor(most_y) + 2, height);
+    return r;
+}
+
 }  // namespace
 
 bool draw_reach(const device_state& s, int stage, const stage_key& key, const draw_range& range,
@@ -377,13 +390,34 @@ bool draw_reach(const device_state& s, int stage, const stage_key& key, const dr
             most_y = std::max(most_y, y);
         }
     }
-    if (!(least_x <= most_x && least_y <= most_y))
-        return true;
-    auto bound = [](double v, int size) { return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(size))); };
-    out.x0 = bound(std::floor(least_x) - 1, width);
-    out.x1 = bound(std::floor(most_x) + 2, width);
-    out.y0 = bound(std::floor(least_y) - 1, height);
-    out.y1 = bound(std::floor(most_y) + 2, height);
+    if (least_x <= most_x && least_y <= most_y)
+        out = pixels_around(least_x, most_x, least_y, most_y, width, height);
+    return true;
+}
+
+bool draw_extent(const device_state& s, const draw_range& range, int width, int height, pixel_rect& out)
+{
+    if (range.count > 3 * most_triangles)
+        return false;
+    const draw_vertices dv(s, range);
+    double least_x = std::numeric_limits<double>::infinity(), most_x = -least_x;
+    double least_y = least_x, most_y = most_x;
+    for (std::uint32_t n = 0; n < range.count; ++n) {
+        double p[4];
+        draw_vertices::position(dv.vertex(n), p);
+        const double w = row_times(p, dv.clip, 3);
+        if (!(w > 0))
+            return false;
+        const double x = (row_times(p, dv.clip, 0) / w + 1) * width / 2;
+        const double y = (1 - row_times(p, dv.clip, 1) / w) * height / 2;
+        least_x = std::min(least_x, x);
+        most_x = std::max(most_x, x);
+        least_y = std::min(least_y, y);
+        most_y = std::max(most_y, y);
+    }
+    out = {};
+    if (least_x <= most_x && least_y <= most_y)
+        out = pixels_around(least_x, most_x, least_y, most_y, width, height);
     return true;
 }
 

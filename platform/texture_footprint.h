@@ -66,6 +66,11 @@ struct pixel_rect {
 bool draw_reach(const device_state& s, int stage, const stage_key& key, const draw_range& range,
                 const texel_rect* rects, int level_count, int width, int height, pixel_rect& out);
 
+// The pixels of a width x height target within the bounds of the draw's
+// projected vertices (a bound of all it covers). False when a vertex is
+// not in front of the eye, or for draws of more than 768 vertices.
+bool draw_extent(const device_state& s, const draw_range& range, int width, int height, pixel_rect& out);
+
 // True when every vertex of the draw has a clip w of at most most, so that
 // every fragment has (clipping keeps them inside the primitives). False
 // for draws of more than 768 vertices, which are not looked at.

@@ -33,7 +33,11 @@ protected:
         d.set_texture_stage_state(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     }
 
-    void TearDown() override { d.clip_to_texels = true; }
+    void TearDown() override
+    {
+        d.clip_to_texels = true;
+        d.clip_every_draw = false;
+    }
 
     void set_filters(std::uint32_t min_mag, std::uint32_t mip)
     {
@@ -63,6 +67,7 @@ protected:
     std::vector<std::uint32_t> picture(bool clip, const std::function<void()>& draw)
     {
         d.clip_to_texels = clip;
+        d.clip_every_draw = clip;
         d.clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
         draw();
         return d.read_surface(d.get_back_buffer());

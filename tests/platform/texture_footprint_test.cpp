@@ -207,5 +207,33 @@ TEST(texel_reach, coordinates_beyond_the_texture_or_lines_are_not_bounded)
     EXPECT_FALSE(draw_reach(c.s, 0, key, {D3DPT_TRIANGLESTRIP, 0, 4, false}, &ink, 1, 64, 64, r));
 }
 
+TEST(texel_reach, a_draw_extends_over_its_projected_vertices_unless_one_is_behind_the_eye)
+{
+    reach_case c;
+    // Clip w is the z of each vertex, all at 0.5: x and y are doubled.
+    c.s.projection.m[11] = 1;
+    c.s.projection.m[15] = 0;
+    auto* v = reinterpret_cast<float*>(c.stream.buffer.data.data());
+    const float xy[4][2] = {{-0.25f, 0.25f}, {0.125f, 0.25f}, {-0.25f, -0.125f}, {0.125f, -0.125f}};
+    for (int i = 0; i < 4; ++i) {
+        v[8 * i] = xy[i][0];
+        v[8 * i + 1] = xy[i][1];
+    }
+    const draw_range quad{D3DPT_TRIANGLESTRIP, 0, 4, false};
+    pixel_rect r;
+    // Window x from 16 to 40 and y from 16 to 40, a pixel wider each side.
+    ASSERT_TRUE(draw_extent(c.s, quad, 64, 64, r));
+    EXPECT_EQ(r.x0, 15);
+    EXPECT_EQ(r.x1, 42);
+    EXPECT_EQ(r.y0, 15);
+    EXPECT_EQ(r.y1, 42);
+    // Beyond the target's edge it stops at the edge.
+    v[0] = v[16] = -2;
+    ASSERT_TRUE(draw_extent(c.s, quad, 64, 64, r));
+    EXPECT_EQ(r.x0, 0);
+    v[2] = -0.5f;
+    EXPECT_FALSE(draw_extent(c.s, quad, 64, 64, r)) << "a vertex behind the eye projects nowhere";
+}
+
 }  // namespace
 }  // namespace vorlane
