@@ -6,6 +6,8 @@
 #include "platform/gl_backend.h"
 #include "platform/texture_footprint.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace vorlane {
