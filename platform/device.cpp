@@ -129,7 +129,12 @@ bool device::light_enable(int index, bool enable)
 
 void device::set_texture(int stage, device_texture* texture)
 {
-    if (stage >= 0 && stage < max_texture_stages)
+    if (stage < 0 || stage >= max_texture_stages)
+        return;
+    // Held draws that commute each keep their own texture on stage 0.
+    if (stage == 0 && gl && gl->held.commuting)
+        state.textures[0] = texture;
+    else
         change(*this, state.textures[stage], texture);
 }
 

@@ -236,12 +236,18 @@ void set_culling(gl_backend& gl, const device_state& s)
 // on the base level for every fragment; a sampler with that filter alone
 // and no mipmapping gives the same texels without the renderer working out
 // a level of detail and a second level per fragment.
+bool magnifies_mipmaps(const gl_backend& gl, const device_state& s, const program_key& key, int i,
+                       const draw_range& range)
+{
+    return key.stages[i].samples && s.stages[i].mip_filter != D3DTEXF_NONE && s.textures[i]->levels > 1 &&
+           draw_magnifies(s, i, key.stages[i], range, gl.target->width, gl.target->height);
+}
+
 texture_stage_state filters_for(const gl_backend& gl, const device_state& s, const program_key& key, int i,
                                 const draw_range& range)
 {
     texture_stage_state st = s.stages[i];
-    if (st.mip_filter != D3DTEXF_NONE && s.textures[i]->levels > 1 &&
-        draw_magnifies(s, i, key.stages[i], range, gl.target->width, gl.target->height)) {
+    if (magnifies_mipmaps(gl, s, key, i, range)) {
         st.mip_filter = D3DTEXF_NONE;
         st.min_filter = st.mag_filter;
     }
@@ -461,6 +467,20 @@ void set_scissor(gl_backend& gl, const pixel_rect* rect)
     gl.scissor = *rect;
 }
 
+bool draws_commute(const device_state& s)
+{
+    const auto source_only = [](std::uint32_t f) {
+        return f == D3DBLEND_ZERO || f == D3DBLEND_ONE || f == D3DBLEND_SRCCOLOR || f == D3DBLEND_INVSRCCOLOR ||
+               f == D3DBLEND_SRCALPHA || f == D3DBLEND_INVSRCALPHA;
+    };
+    for (int i = 1; i < max_texture_stages; ++i)
+        if (s.textures[i])
+            return false;
+    return s.alphablendenable && s.destblend == D3DBLEND_ONE && source_only(s.srcblend) &&
+           (s.blendop == D3DBLENDOP_ADD || s.blendop == D3DBLENDOP_REVSUBTRACT) &&
+           (s.zenable == D3DZB_FALSE || !s.zwriteenable);
+}
+
 void flush_draws(device& d)
 {
     gl_backend& gl = *d.gl;
@@ -469,27 +489,44 @@ void flush_draws(device& d)
     // Taken out first: nothing drawn here is held again.
     held_draws h;
     std::swap(h, gl.held);
-    // The state is the held draws' in all but world and material, which
-    // each draw brings.
+    // The state is the held draws' in all but world, material and, when
+    // they commute, stage 0's texture, which each draw brings.
     device_state& s = d.state;
     const d3d_matrix world = s.world;
     const d3d_material material = s.material;
+    device_texture* const texture = s.textures[0];
     const draw_range range{h.type, h.start_index, h.count, true};
     const std::uint32_t first_vertex = gl_has_base_vertex ? 0 : h.base_vertex;
-    if (h.draws.size() == 1) {
-        s.world = h.draws[0].world;
-        s.material = h.draws[0].material;
-        if (prepare_draw(d, range, false, first_vertex))
-            draw_elements(gl, s, h, 1);
-    } else {
+    // Groups in the order they first appear, each draw once.
+    std::vector<bool>& drawn = gl.held_drawn;
+    drawn.assign(h.draws.size(), false);
+    for (std::size_t first = 0; first < h.draws.size(); ++first) {
+        if (drawn[first])
+            continue;
+        const held_draw& lead = h.draws[first];
         gl.instances.clear();
-        for (const held_draw& draw : h.draws)
+        for (std::size_t k = first; k < h.draws.size(); ++k) {
+            const held_draw& draw = h.draws[k];
+            if (drawn[k] || draw.texture != lead.texture || draw.magnified != lead.magnified)
+                continue;
+            drawn[k] = true;
             gl.instances.push_back({object_values(draw.world, s.view), material_values(draw.material)});
-        if (prepare_draw(d, range, true, first_vertex) && upload_instances(d))
-            draw_elements(gl, s, h, static_cast<GLsizei>(h.draws.size()));
+        }
+        // The lead's place gives the sampler that the whole group shares.
+        s.world = lead.world;
+        s.material = lead.material;
+        s.textures[0] = lead.texture;
+        const auto members = static_cast<GLsizei>(gl.instances.size());
+        if (members == 1) {
+            if (prepare_draw(d, range, false, first_vertex))
+                draw_elements(gl, s, h, 1);
+        } else if (prepare_draw(d, range, true, first_vertex) && upload_instances(d)) {
+            draw_elements(gl, s, h, members);
+        }
     }
     s.world = world;
     s.material = material;
+    s.textures[0] = texture;
     // The list's storage is kept for the next draws.
     h.draws.clear();
     std::swap(h.draws, gl.held.draws);
@@ -540,20 +577,27 @@ void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_i
     if (std::uint64_t{state.base_vertex} + highest >= vertices)
         return;
     held_draws& h = gl->held;
+    const bool commuting = batching && draws_commute(state);
     if (!h.draws.empty() && (h.type != type || h.start_index != start_index || h.count != count ||
-                             h.base_vertex != state.base_vertex))
+                             h.base_vertex != state.base_vertex || h.commuting != commuting))
         flush_draws(*this);
     h.type = type;
     h.start_index = start_index;
     h.count = count;
     h.base_vertex = state.base_vertex;
-    h.draws.push_back({state.world, state.material});
-    // Textured draws go out at once: their filters may depend on where
-    // each one lands.
+    h.commuting = commuting;
     bool textured = false;
     for (const device_texture* t : state.textures)
         textured = textured || t;
-    if (!batching || textured)
+    held_draw& draw = h.draws.emplace_back();
+    draw.world = state.world;
+    draw.material = state.material;
+    draw.texture = state.textures[0];
+    if (commuting && textured)
+        draw.magnified = magnifies_mipmaps(*gl, state, key_for(state), 0, {type, start_index, count, true});
+    // Other textured draws go out at once: their filters may depend on
+    // where each one lands.
+    if (!batching || (textured && !commuting))
         flush_draws(*this);
 }
 

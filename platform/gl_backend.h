@@ -83,9 +83,17 @@ struct gl_program {
 // same indices and state but for world matrix and material. Any call that
 // changes other state, draws otherwise, clears, reads, presents or changes
 // a buffer's or texture's contents draws them first (flush_draws).
+//
+// Under a blend whose outcome does not depend on the order of the draws
+// (the target times one, plus or minus the source scaled by a factor of
+// the source alone, with no depth written) the held draws also each keep
+// stage 0's texture, and go out grouped by texture and by whether they
+// magnify it everywhere (the sampler they need).
 struct held_draw {
     d3d_matrix world;
     d3d_material material;
+    device_texture* texture = nullptr;
+    bool magnified = false;
 };
 
 struct held_draws {
@@ -93,6 +101,7 @@ struct held_draws {
     std::uint32_t start_index = 0;
     std::uint32_t count = 0;  // indices
     std::uint32_t base_vertex = 0;
+    bool commuting = false;
     std::vector<held_draw> draws;
 };
 
@@ -123,6 +132,7 @@ struct gl_backend {
     std::map<std::uint32_t, GLuint> samplers;  // by filters_id: min | mag << 8 | mip << 16
 
     held_draws held;
+    std::vector<bool> held_drawn;  // which held draws a flush has drawn
     std::vector<instance_values> instances;  // filled for each instanced draw
     device_vertex_buffer* instance_buffer = nullptr;
 
@@ -172,6 +182,10 @@ material_uniforms material_values(const d3d_material& m);
 // Limits drawing to the rectangle, or with null lets it reach the whole
 // target again: clears and the blit to the window always do.
 void set_scissor(gl_backend& gl, const pixel_rect* rect);
+
+// True when draws in state s give the same pixels in any order, so that
+// their texture on stage 0 (the only stage allowed one) may differ.
+bool draws_commute(const device_state& s);
 
 // Draws the held draws, if any, and forgets them.
 void flush_draws(device& d);

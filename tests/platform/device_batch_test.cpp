@@ -199,6 +199,101 @@ TEST_F(batch_test, draws_into_a_render_target_are_there_when_it_is_read_or_left)
     d.destroy(t);
 }
 
+// Draws added onto the target without writing depth give the same pixels
+// in any order: they are held across changes of texture, and go out a
+// group per texture and sampler.
+class commuting_test : public batch_test {
+protected:
+    void SetUp() override
+    {
+        batch_test::SetUp();
+        write_vertices({{-0.1f, -0.1f, 0.5f, 0, 0, -1, 0, 1},
+                        {0.1f, -0.1f, 0.5f, 0, 0, -1, 1, 1},
+                        {-0.1f, 0.1f, 0.5f, 0, 0, -1, 0, 0},
+                        {0.1f, 0.1f, 0.5f, 0, 0, -1, 1, 0}});
+        d.set_render_state(D3DRS_ALPHABLENDENABLE, 1);
+        d.set_render_state(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        d.set_render_state(D3DRS_DESTBLEND, D3DBLEND_ONE);
+        d.set_render_state(D3DRS_ZWRITEENABLE, 0);
+        d.set_texture_stage_state(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        d.set_texture_stage_state(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        d.set_texture_stage_state(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+        for (int k = 0; k < 2; ++k)
+            textures[k] = striped_texture(k);
+    }
+
+    // 16 x 16 with its full chain, every level in a colour of its own and
+    // the base level striped, so that a draw sampled with the wrong
+    // texture or the wrong filters shows.
+    device_texture* striped_texture(int k)
+    {
+        device_texture* t = d.create_texture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+        for (int level = 0; level < t->levels; ++level) {
+            d3d_locked_rect r;
+            EXPECT_TRUE(t->lock_rect(level, r));
+            auto* p = static_cast<std::uint32_t*>(r.bits);
+            const int w = t->level_width(level);
+            for (int i = 0; i < w * t->level_height(level); ++i)
+                p[i] = level == 0 ? ((i % w) / 2 % 2 ? 0xC0F04010u : 0x40104080u) << k
+                                  : 0x80000000u | (0x3F << (8 * (level % 3))) >> k;
+            t->unlock_rect(level);
+        }
+        return t;
+    }
+
+    // Quad n: texture n % 2, magnified (4 times 6 pixels across 16 texels)
+    // or minified in turns of two, the first two magnified (so that a group
+    // led by them and sampled their way would show), each with its place
+    // and colour.
+    void draw_quad_n(int n)
+    {
+        d.set_texture(0, textures[n % 2]);
+        const float size = n / 2 % 2 ? 1.0f : 4.0f;
+        const float world[16] = {size, 0, 0, 0, 0, size, 0, 0, 0, 0, 1, 0, -0.6f + 0.15f * n, 0.5f - 0.12f * n, 0, 1};
+        d.set_transform(D3DTS_WORLD, world);
+        d3d_material m;
+        m.diffuse = m.ambient = {0.3f + 0.1f * n, 0.9f - 0.1f * n, 0.6f, 0.4f + 0.07f * n};
+        d.set_material(m);
+        draw_face();
+    }
+
+    device_texture* textures[2] = {};
+};
+
+TEST_F(commuting_test, added_draws_of_two_textures_go_out_grouped_with_the_pixels_of_single_draws)
+{
+    expect_same_pixels([&] {
+        for (int n = 0; n < 8; ++n)
+            draw_quad_n(n);
+        EXPECT_EQ(held(), d.batching ? 8u : 0u);
+        // A draw that is not held after them samples the texture set last.
+        d.set_texture(0, textures[0]);
+        d.draw_primitive(D3DPT_TRIANGLESTRIP, 0, 2);
+        EXPECT_EQ(held(), 0u);
+        d.set_texture(0, nullptr);
+    });
+}
+
+TEST_F(commuting_test, draws_whose_order_shows_go_out_one_by_one)
+{
+    const std::vector<std::function<void()>> order_shows = {
+        [&] { d.set_render_state(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA); },
+        [&] { d.set_render_state(D3DRS_SRCBLEND, D3DBLEND_INVDESTCOLOR); },
+        [&] { d.set_render_state(D3DRS_ZWRITEENABLE, 1); },
+        [&] { d.set_texture(1, textures[1]); },
+    };
+    for (std::size_t i = 0; i < order_shows.size(); ++i) {
+        SetUp();
+        order_shows[i]();
+        expect_same_pixels([&] {
+            for (int n = 0; n < 4; ++n)
+                draw_quad_n(n);
+            EXPECT_EQ(held(), 0u) << "case " << i;
+        });
+        d.set_texture(1, nullptr);
+    }
+}
+
 TEST_F(batch_test, held_draws_go_out_before_what_depends_on_them_and_not_before_world_or_material)
 {
     auto hold_two = [&] {
