@@ -304,33 +304,38 @@ const std::vector<texel_rect>* texels_that_show(const device_state& s, const pro
     return nullptr;
 }
 
-// Where a draw can change the target: its pixels that can sample a texel
-// that shows (the whole target when that is not known). False when it
-// can change none.
-bool limit_to_texels(device& d, const program_key& key, const draw_range& range)
+// How much of a draw can change the target: the pixels that can sample a
+// texel that shows (reach), when cutting the draw to them pays.
+enum class texel_cut { whole, part, none };
+
+texel_cut cut_to_texels(const device& d, const program_key& key, const draw_range& range, pixel_rect& reach)
 {
-    gl_backend& gl = *d.gl;
+    const gl_backend& gl = *d.gl;
     const device_state& s = d.state;
     const std::vector<texel_rect>* shown = d.clip_to_texels ? texels_that_show(s, key) : nullptr;
-    pixel_rect reach;
     // Without a mip filter only the base level is sampled.
     const int levels = s.stages[0].mip_filter == D3DTEXF_NONE ? 1 : static_cast<int>(shown ? shown->size() : 0);
     if (!shown ||
-        !draw_reach(s, 0, key.stages[0], range, shown->data(), levels, gl.target->width, gl.target->height, reach)) {
-        set_scissor(gl, nullptr);
-        return true;
-    }
+        !draw_reach(s, 0, key.stages[0], range, shown->data(), levels, gl.target->width, gl.target->height, reach))
+        return texel_cut::whole;
     if (reach.empty())
-        return false;
+        return texel_cut::none;
     pixel_rect extent;
     const auto area = [](const pixel_rect& r) { return std::int64_t{r.x1 - r.x0} * (r.y1 - r.y0); };
     if (!d.clip_every_draw && draw_extent(s, range, gl.target->width, gl.target->height, extent) &&
-        area(extent) - area(reach) < std::max<std::int64_t>(area(extent) / 2, 64 * 64)) {
-        set_scissor(gl, nullptr);
-        return true;
-    }
-    set_scissor(gl, &reach);
-    return true;
+        area(extent) - area(reach) < std::max<std::int64_t>(area(extent) / 2, 64 * 64))
+        return texel_cut::whole;
+    return texel_cut::part;
+}
+
+// Scissors the draw to the pixels it can change. False when it can change
+// none.
+bool limit_to_texels(device& d, const program_key& key, const draw_range& range)
+{
+    pixel_rect reach;
+    const texel_cut cut = cut_to_texels(d, key, range, reach);
+    set_scissor(*d.gl, cut == texel_cut::part ? &reach : nullptr);
+    return cut != texel_cut::none;
 }
 
 // Everything a draw of range needs, in the order OpenGL needs it; an
@@ -577,7 +582,22 @@ void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_i
     if (std::uint64_t{state.base_vertex} + highest >= vertices)
         return;
     held_draws& h = gl->held;
-    const bool commuting = batching && draws_commute(state);
+    bool commuting = batching && draws_commute(state);
+    bool textured = false;
+    for (const device_texture* t : state.textures)
+        textured = textured || t;
+    // A draw that is cut to its texels goes out alone, with its scissor;
+    // one that can change nothing not at all.
+    const draw_range range{type, start_index, count, true};
+    program_key key;
+    if (commuting && textured) {
+        key = key_for(state);
+        pixel_rect reach;
+        const texel_cut cut = cut_to_texels(*this, key, range, reach);
+        if (cut == texel_cut::none)
+            return;
+        commuting = cut == texel_cut::whole;
+    }
     if (!h.draws.empty() && (h.type != type || h.start_index != start_index || h.count != count ||
                              h.base_vertex != state.base_vertex || h.commuting != commuting))
         flush_draws(*this);
@@ -586,15 +606,12 @@ void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_i
     h.count = count;
     h.base_vertex = state.base_vertex;
     h.commuting = commuting;
-    bool textured = false;
-    for (const device_texture* t : state.textures)
-        textured = textured || t;
     held_draw& draw = h.draws.emplace_back();
     draw.world = state.world;
     draw.material = state.material;
     draw.texture = state.textures[0];
     if (commuting && textured)
-        draw.magnified = magnifies_mipmaps(*gl, state, key_for(state), 0, {type, start_index, count, true});
+        draw.magnified = magnifies_mipmaps(*gl, state, key, 0, range);
     // Other textured draws go out at once: their filters may depend on
     // where each one lands.
     if (!batching || (textured && !commuting))

@@ -257,6 +257,12 @@ protected:
         draw_face();
     }
 
+    void TearDown() override
+    {
+        batch_test::TearDown();
+        d.clip_every_draw = false;
+    }
+
     device_texture* textures[2] = {};
 };
 
@@ -271,6 +277,26 @@ TEST_F(commuting_test, added_draws_of_two_textures_go_out_grouped_with_the_pixel
         d.draw_primitive(D3DPT_TRIANGLESTRIP, 0, 2);
         EXPECT_EQ(held(), 0u);
         d.set_texture(0, nullptr);
+    });
+}
+
+TEST_F(commuting_test, a_draw_cut_to_its_texels_goes_out_alone_and_one_with_none_not_at_all)
+{
+    d.clip_every_draw = true;
+    // Ink in the top left quarter only.
+    device_texture* corner = d.create_texture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    d3d_locked_rect r;
+    ASSERT_TRUE(corner->lock_rect(0, r));
+    for (int i = 0; i < 256; ++i)
+        static_cast<std::uint32_t*>(r.bits)[i] = i % 16 < 8 && i / 16 < 8 ? 0xFFE0A040u : 0x00FFFFFFu;
+    corner->unlock_rect(0);
+    textures[0] = corner;
+    textures[1] = solid_texture(0x00FFFFFF);  // clear everywhere
+    expect_same_pixels([&] {
+        for (int n = 0; n < 4; ++n) {
+            draw_quad_n(n);
+            EXPECT_EQ(held(), 0u) << n;
+        }
     });
 }
 
