@@ -502,9 +502,31 @@ void flush_draws(device& d)
     device_texture* const texture = s.textures[0];
     const draw_range range{h.type, h.start_index, h.count, true};
     const std::uint32_t first_vertex = gl_has_base_vertex ? 0 : h.base_vertex;
-    // Groups in the order they first appear, each draw once.
     std::vector<bool>& drawn = gl.held_drawn;
     drawn.assign(h.draws.size(), false);
+    const auto take_state = [&](const held_draw& draw) {
+        s.world = draw.world;
+        s.material = draw.material;
+        s.textures[0] = draw.texture;
+    };
+    // Textured draws that commute: one cut to its texels goes out alone,
+    // with its scissor, and one that can change nothing not at all; the
+    // others learn which sampler they need.
+    if (h.commuting && h.draws.size() > 1)
+        for (std::size_t k = 0; k < h.draws.size(); ++k) {
+            held_draw& draw = h.draws[k];
+            take_state(draw);
+            if (!draw.texture)
+                continue;
+            const program_key key = key_for(s);
+            pixel_rect reach;
+            const texel_cut cut = cut_to_texels(d, key, range, reach);
+            drawn[k] = cut != texel_cut::whole;
+            if (cut == texel_cut::part && prepare_draw(d, range, false, first_vertex))
+                draw_elements(gl, s, h, 1);
+            draw.magnified = magnifies_mipmaps(gl, s, key, 0, range);
+        }
+    // Groups in the order they first appear, each draw once.
     for (std::size_t first = 0; first < h.draws.size(); ++first) {
         if (drawn[first])
             continue;
@@ -518,9 +540,7 @@ void flush_draws(device& d)
             gl.instances.push_back({object_values(draw.world, s.view), material_values(draw.material)});
         }
         // The lead's place gives the sampler that the whole group shares.
-        s.world = lead.world;
-        s.material = lead.material;
-        s.textures[0] = lead.texture;
+        take_state(lead);
         const auto members = static_cast<GLsizei>(gl.instances.size());
         if (members == 1) {
             if (prepare_draw(d, range, false, first_vertex))
@@ -582,22 +602,10 @@ void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_i
     if (std::uint64_t{state.base_vertex} + highest >= vertices)
         return;
     held_draws& h = gl->held;
-    bool commuting = batching && draws_commute(state);
+    const bool commuting = batching && draws_commute(state);
     bool textured = false;
     for (const device_texture* t : state.textures)
         textured = textured || t;
-    // A draw that is cut to its texels goes out alone, with its scissor;
-    // one that can change nothing not at all.
-    const draw_range range{type, start_index, count, true};
-    program_key key;
-    if (commuting && textured) {
-        key = key_for(state);
-        pixel_rect reach;
-        const texel_cut cut = cut_to_texels(*this, key, range, reach);
-        if (cut == texel_cut::none)
-            return;
-        commuting = cut == texel_cut::whole;
-    }
     if (!h.draws.empty() && (h.type != type || h.start_index != start_index || h.count != count ||
                              h.base_vertex != state.base_vertex || h.commuting != commuting))
         flush_draws(*this);
@@ -610,8 +618,6 @@ void device::draw_indexed_primitive(d3d_primitive_type type, std::uint32_t min_i
     draw.world = state.world;
     draw.material = state.material;
     draw.texture = state.textures[0];
-    if (commuting && textured)
-        draw.magnified = magnifies_mipmaps(*gl, state, key, 0, range);
     // Other textured draws go out at once: their filters may depend on
     // where each one lands.
     if (!batching || (textured && !commuting))
