@@ -341,8 +341,10 @@ bool limit_to_texels(device& d, const program_key& key, const draw_range& range)
 // Everything a draw of range needs, in the order OpenGL needs it; an
 // instanced draw's program reads world-view matrix and material per
 // instance; the vertex attributes start first_vertex vertices into the
-// stream. False when the draw cannot happen or would change nothing.
-bool prepare_draw(device& d, const draw_range& range, bool instanced = false, std::uint32_t first_vertex = 0)
+// stream; instances_out_of_fog says that fog reaches none of the
+// instances. False when the draw cannot happen or would change nothing.
+bool prepare_draw(device& d, const draw_range& range, bool instanced = false, std::uint32_t first_vertex = 0,
+                  bool instances_out_of_fog = false)
 {
     gl_backend& gl = *d.gl;
     const device_state& s = d.state;
@@ -353,8 +355,7 @@ bool prepare_draw(device& d, const draw_range& range, bool instanced = false, st
     key.instanced = instanced;
     if (!limit_to_texels(d, key, range))
         return false;
-    // The instances of one draw lie wherever their world matrices put them.
-    if (key.fog == fog_w && !instanced && fog_out_of_reach(s, range))
+    if (key.fog == fog_w && (instanced ? instances_out_of_fog : fog_out_of_reach(s, range)))
         key.fog = fog_none;
     gl_program* p = use_program(gl, key);
     if (!p)
@@ -532,12 +533,15 @@ void flush_draws(device& d)
             continue;
         const held_draw& lead = h.draws[first];
         gl.instances.clear();
+        bool out_of_fog = s.fogenable != 0;
         for (std::size_t k = first; k < h.draws.size(); ++k) {
             const held_draw& draw = h.draws[k];
             if (drawn[k] || draw.texture != lead.texture || draw.magnified != lead.magnified)
                 continue;
             drawn[k] = true;
             gl.instances.push_back({object_values(draw.world, s.view), material_values(draw.material)});
+            s.world = draw.world;
+            out_of_fog = out_of_fog && fog_out_of_reach(s, range);
         }
         // The lead's place gives the sampler that the whole group shares.
         take_state(lead);
@@ -545,7 +549,7 @@ void flush_draws(device& d)
         if (members == 1) {
             if (prepare_draw(d, range, false, first_vertex))
                 draw_elements(gl, s, h, 1);
-        } else if (prepare_draw(d, range, true, first_vertex) && upload_instances(d)) {
+        } else if (prepare_draw(d, range, true, first_vertex, out_of_fog) && upload_instances(d)) {
             draw_elements(gl, s, h, members);
         }
     }

@@ -299,6 +299,32 @@ TEST_F(commuting_test, held_draws_cut_to_their_texels_or_with_none_to_show_keep_
     });
 }
 
+TEST_F(commuting_test, a_group_leaves_fog_out_only_when_it_reaches_none_of_its_draws)
+{
+    // Clip w is the camera z; black fog from 1.5 to 3 over it. The first
+    // draws lie nearer than the fog, the last two in it.
+    const float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0};
+    d.set_transform(D3DTS_PROJECTION, projection);
+    d.set_render_state(D3DRS_FOGENABLE, 1);
+    d.set_render_state(D3DRS_FOGCOLOR, 0);
+    d.set_render_state(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+    d.set_render_state(D3DRS_FOGSTART, float_bits(1.5f));
+    d.set_render_state(D3DRS_FOGEND, float_bits(3.0f));
+    d.set_texture(0, textures[0]);
+    expect_same_pixels([&] {
+        for (int n = 0; n < 6; ++n) {
+            const float z = n < 4 ? 0.5f : 2.2f;
+            const float world[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1, 0, (-0.6f + 0.25f * n) * z, 0.1f * z, z, 1};
+            d.set_transform(D3DTS_WORLD, world);
+            d3d_material m;
+            m.diffuse = m.ambient = {1, 1, 1, 1};
+            d.set_material(m);
+            draw_face();
+        }
+        EXPECT_EQ(held(), d.batching ? 6u : 0u);
+    });
+}
+
 TEST_F(commuting_test, draws_whose_order_shows_go_out_one_by_one)
 {
     const std::vector<std::function<void()>> order_shows = {
