@@ -77,6 +77,32 @@ std::vector<std::uint32_t> device_picture(device& d)
     return d.read_surface(d.get_back_buffer());
 }
 
+// A picture's scene through the device, built on first use: its device,
+// then what set_up makes and sets.
+template <class scene>
+scene& device_scene(int width, int height, void (*set_up)(scene&))
+{
+    static scene* s = [&] {
+        auto* made = new scene;
+        made->d = make_device(width, height);
+        set_up(*made);
+        return made;
+    }();
+    return *s;
+}
+
+// Frames drawn through the device, cut to their texels as the case's
+// argument says, each ended by reading the picture back.
+template <class draw>
+void time_device_frames(benchmark::State& state, device& d, draw&& frame)
+{
+    d.clip_to_texels = state.range(0) != 0;
+    time_frames(state, [&] {
+        frame();
+        benchmark::DoNotOptimize(device_picture(d).data());
+    });
+}
+
 struct cube_scene {
     device* d = nullptr;
     lc::cube cubes[lc::cubes];
@@ -824,7 +850,7 @@ void draw_labels(label_scene& s)
     device& d = *s.d;
     d.clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     d.begin_scene();
-    le::for_each_echo([&](int n, const float* world, le::colour c) {
+    le::for_each_echo([&](int n, const float* world, label_rgb c) {
         d.set_transform(D3DTS_WORLD, world);
         d3d_material m;
         m.diffuse = m.ambient = m.specular = {c.r, c.g, c.b, 1};
@@ -847,17 +873,8 @@ void draw_labels(label_scene& s)
 
 void label_echoes_device(benchmark::State& state)
 {
-    static label_scene* s = [] {
-        auto* made = new label_scene;
-        made->d = make_device(le::width, le::height);
-        set_up_labels(*made);
-        return made;
-    }();
-    s->d->clip_to_texels = state.range(0) != 0;
-    time_frames(state, [] {
-        draw_labels(*s);
-        benchmark::DoNotOptimize(device_picture(*s->d).data());
-    });
+    label_scene& s = device_scene(le::width, le::height, set_up_labels);
+    time_device_frames(state, *s.d, [&] { draw_labels(s); });
 }
 BENCHMARK(label_echoes_device)->DenseRange(0, 1)->ArgName("clip")->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -883,7 +900,7 @@ void label_echoes_gl(benchmark::State& state)
         std::vector<gl_vertex> vertices;
         std::vector<std::uint16_t> indices;
         const float ambient = (le::ambient & 255) / 255.0f;
-        le::for_each_echo([&](int n, const float* world, le::colour c) {
+        le::for_each_echo([&](int n, const float* world, label_rgb c) {
             for (int i : eq::indices)
                 indices.push_back(static_cast<std::uint16_t>(vertices.size() + i));
             for (int k = 0; k < 4; ++k) {
@@ -1023,17 +1040,8 @@ void draw_sprites(sprite_scene& s, std::vector<d3d_matrix>* worlds = nullptr)
 
 void glow_sprites_device(benchmark::State& state)
 {
-    static sprite_scene* s = [] {
-        auto* made = new sprite_scene;
-        made->d = make_device(gs::width, gs::height);
-        set_up_sprites(*made);
-        return made;
-    }();
-    s->d->clip_to_texels = state.range(0) != 0;
-    time_frames(state, [] {
-        draw_sprites(*s);
-        benchmark::DoNotOptimize(device_picture(*s->d).data());
-    });
+    sprite_scene& s = device_scene(gs::width, gs::height, set_up_sprites);
+    time_device_frames(state, *s.d, [&] { draw_sprites(s); });
 }
 BENCHMARK(glow_sprites_device)->DenseRange(0, 1)->ArgName("clip")->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "bench/echo_quads.h"
+#include "parts/part2.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -51,22 +52,6 @@ inline constexpr place places[labels] = {
     {{0.08f, 0}, {0, -0.08f}, {35.8844f, 0.83086f, 29.9024f}},
 };
 
-// The title white, the handle green, the product word red, then five dim
-// green and five dim blue series labels.
-struct colour {
-    float r, g, b;
-};
-inline colour label_colour(int n)
-{
-    if (n == 1)
-        return {1, 1, 1};
-    if (n == 2)
-        return {0, 0.5f, 0};
-    if (n == 3)
-        return {0.5f, 0, 0};
-    return n <= 8 ? colour{0, 0.25f, 0} : colour{0, 0, 0.25f};
-}
-
 // The quad: the opening part's, flattened to z = 0.
 inline echo_quads::corner quad_corner(int k)
 {
@@ -90,8 +75,8 @@ void for_each_echo(f&& draw)
             const place& p = places[n - 1];
             float world[16] = {p.x_row[0] * size, p.x_row[1] * size, 0, 0, p.y_row[0] * size, p.y_row[1] * size, 0, 0,
                                0, 0, 1, 0, p.position[0], p.position[1], 0, 1};
-            const colour c = label_colour(n);
-            const colour lit = {c.r * 3 * a, c.g * 3 * a, c.b * 3 * a};
+            const label_rgb c = label_colour(n);
+            const label_rgb lit = {c.r * 3 * a, c.g * 3 * a, c.b * 3 * a};
             for (float z : {p.position[2] - offset, p.position[2] + offset}) {
                 world[14] = z;
                 draw(n, world, lit);

@@ -50,23 +50,6 @@ constexpr std::uint16_t box_indices[36] = {
 };
 constexpr int first_box_index = 6;
 
-struct rgb {
-    float r, g, b;
-};
-
-rgb label_colour(int n)
-{
-    if (n == 1)
-        return {1, 1, 1};
-    if (n == 2)
-        return {0, 0.5f, 0};
-    if (n == 3)
-        return {0.5f, 0, 0};
-    if (n <= 8)
-        return {0, 0.25f, 0};
-    return {0, 0, 0.25f};
-}
-
 // Rows of one colour: dark at top and bottom, a cosine ramp over eight
 // rows, and a bright blue-green band in the middle.
 void make_stripes(unsigned char* pixels)
@@ -94,6 +77,19 @@ void show_meshes(object& o, bool visible)
 }
 
 }  // namespace
+
+label_rgb label_colour(int n)
+{
+    if (n == 1)
+        return {1, 1, 1};
+    if (n == 2)
+        return {0, 0.5f, 0};
+    if (n == 3)
+        return {0.5f, 0, 0};
+    if (n <= 8)
+        return {0, 0.25f, 0};
+    return {0, 0, 0.25f};
+}
 
 part2::part2(scene& s)
 {
@@ -128,7 +124,7 @@ part2::part2(scene& s)
         material* m = s.materials.at(n);
         *m = base;
         m->layers[0].texture = label_tex[n];
-        const rgb c = label_colour(n);
+        const label_rgb c = label_colour(n);
         m->colour.r = c.r;
         m->colour.g = c.g;
         m->colour.b = c.b;

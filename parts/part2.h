@@ -14,6 +14,13 @@ class shard_sphere_effect;
 
 inline constexpr int shard_sphere_count = 5;
 
+struct label_rgb {
+    float r, g, b;
+};
+// Label n's colour (n from 1): the title white, the handle green, the
+// product word red, then five dim green and five dim blue series labels.
+label_rgb label_colour(int n);
+
 class part2 : public effect {
 public:
     // Builds on what part 1 left in s: its quad, label materials, objects

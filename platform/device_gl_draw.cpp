@@ -533,6 +533,8 @@ void flush_draws(device& d)
             continue;
         const held_draw& lead = h.draws[first];
         gl.instances.clear();
+        // Whether fog reaches the group: the lead is looked at below, and
+        // only when it has company (a single draw looks for itself).
         bool out_of_fog = s.fogenable != 0;
         for (std::size_t k = first; k < h.draws.size(); ++k) {
             const held_draw& draw = h.draws[k];
@@ -541,7 +543,7 @@ void flush_draws(device& d)
             drawn[k] = true;
             gl.instances.push_back({object_values(draw.world, s.view), material_values(draw.material)});
             s.world = draw.world;
-            out_of_fog = out_of_fog && fog_out_of_reach(s, range);
+            out_of_fog = out_of_fog && (k == first || fog_out_of_reach(s, range));
         }
         // The lead's place gives the sampler that the whole group shares.
         take_state(lead);
@@ -549,7 +551,8 @@ void flush_draws(device& d)
         if (members == 1) {
             if (prepare_draw(d, range, false, first_vertex))
                 draw_elements(gl, s, h, 1);
-        } else if (prepare_draw(d, range, true, first_vertex, out_of_fog) && upload_instances(d)) {
+        } else if (prepare_draw(d, range, true, first_vertex, out_of_fog && fog_out_of_reach(s, range)) &&
+                   upload_instances(d)) {
             draw_elements(gl, s, h, members);
         }
     }
